@@ -1,0 +1,16 @@
+// Starts the program at its title window.
+#include <QApplication>
+
+#include "toolkit/platform.h"
+#include "ui/form2.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("biorhythm"));
+    QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
+    tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
+
+    ui::Form2 titleWindow;
+    titleWindow.Show();
+    return QApplication::exec();
+}

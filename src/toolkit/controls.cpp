@@ -1,0 +1,155 @@
+#include "controls.h"
+
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tk {
+
+// ---- CommandButton ---------------------------------------------------------
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CommandButton::SetGraphical(const QPixmap& icon) {
+    icon_ = icon;
+    update();
+}
+
+QSize CommandButton::sizeHint() const {
+    if (icon_.isNull()) return QPushButton::sizeHint();
+    const QFontMetrics metrics(font());
+    return {std::max(icon_.width(), metrics.horizontalAdvance(text())) + 8,
+            icon_.height() + metrics.height() + 6};
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    // Outside dialogs Qt's push buttons ignore Enter; these buttons take it
+    // like the space bar.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat()) click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void CommandButton::paintEvent(QPaintEvent* event) {
+    if (icon_.isNull()) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    // The bevel as the style draws it, then the icon centred above the
+    // caption, the caption at the bottom edge.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const QFontMetrics metrics(font());
+    const int shift = isDown() ? 1 : 0;
+    const QRect textRect(0, height() - metrics.height() - 2 + shift, width(), metrics.height());
+    const int iconTop = std::max(1, (textRect.top() - icon_.height()) / 2);
+    const QSize logical = icon_.deviceIndependentSize().toSize();
+    painter.drawPixmap((width() - logical.width()) / 2 + shift, iconTop + shift, icon_);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(textRect.translated(shift, 0), Qt::AlignHCenter | Qt::AlignVCenter, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(3, 3, -3, -3);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+// ---- TextBox ---------------------------------------------------------------
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setMaxLength(std::numeric_limits<int>::max());
+    setTextMargins(0, 0, 0, 0);
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event) {
+    // Every character goes to the handler first; the handler only reads it.
+    // Enter arrives as 13 whichever Enter key was pressed.
+    QString characters = event->text();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) characters = QStringLiteral("\r");
+    if (keyPress_) {
+        const QPointer<TextBox> self(this);
+        for (const QChar ch : characters) {
+            short keyAscii = static_cast<short>(ch.unicode());
+            keyPress_(keyAscii);
+            if (!self) return;  // the handler closed the window
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+// ---- Label -----------------------------------------------------------------
+
+Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setAutoFillBackground(true);
+    setMargin(0);
+    setIndent(0);
+    SetCaption(caption);
+}
+
+void Label::SetCaption(const QString& caption) {
+    setText(caption);
+    resize(sizeHint());
+}
+
+void Label::SetBorder(bool border) {
+    // The thin sunken edge, 2 px on each side.
+    setFrameStyle(border ? (QFrame::WinPanel | QFrame::Sunken) : QFrame::NoFrame);
+    setLineWidth(border ? 2 : 0);
+    resize(sizeHint());
+}
+
+// ---- IconImage -------------------------------------------------------------
+
+IconImage::IconImage(const QPixmap& icon, QWidget* parent) : QLabel(parent) {
+    setPixmap(icon);
+    setAutoFillBackground(false);  // transparent pixels show what lies beneath
+    setFixedSize(32, 32);
+}
+
+void IconImage::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void IconImage::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click) emit clicked();
+}
+
+QPixmap LoadIcon32(const QString& path) {
+    QImageReader reader(path);
+    QImage best;
+    for (int i = 0; i < std::max(1, reader.imageCount()); ++i) {
+        if (i > 0 && !reader.jumpToImage(i)) break;
+        const QImage image = reader.read();
+        if (image.size() == QSize(32, 32)) return QPixmap::fromImage(image);
+        if (best.isNull() || image.width() > best.width()) best = image;
+    }
+    return QPixmap::fromImage(best.scaled(32, 32, Qt::KeepAspectRatio, Qt::FastTransformation));
+}
+
+}  // namespace tk

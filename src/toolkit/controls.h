@@ -1,0 +1,77 @@
+// The kinds of control the windows are made of: command buttons (plain or
+// graphical), single-line text boxes, self-sizing labels and icon images.
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+
+namespace tk {
+
+// A push button that is pressed by a click, the space bar, and also by Enter
+// when it has the focus. A graphical button shows its 32 x 32 icon centred
+// above its caption.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    CommandButton(const QString& caption, QWidget* parent);
+    void SetGraphical(const QPixmap& icon);
+    QSize sizeHint() const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap icon_;
+};
+
+// A single-line text box that hands every typed character, Enter (13)
+// included, to its KeyPress handler before it handles the key as usual.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    using KeyPressHandler = std::function<void(short& keyAscii)>;
+    explicit TextBox(QWidget* parent);
+    void SetKeyPress(KeyPressHandler handler) { keyPress_ = std::move(handler); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    KeyPressHandler keyPress_;
+};
+
+// A one-line label that sizes itself to its caption: opaque background,
+// left-aligned, no wrapping, optionally with a thin sunken border.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    Label(const QString& caption, QWidget* parent);
+    void SetCaption(const QString& caption);
+    void SetBorder(bool border);
+};
+
+// A 32 x 32 icon whose transparent pixels show what lies beneath; it can be
+// clicked.
+class IconImage : public QLabel {
+    Q_OBJECT
+public:
+    IconImage(const QPixmap& icon, QWidget* parent);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// Loads the 32 x 32 image of an icon file (an .ico holds several sizes).
+QPixmap LoadIcon32(const QString& path);
+
+}  // namespace tk

@@ -1,0 +1,97 @@
+#include "platform.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QWidget>
+#include <array>
+
+namespace tk {
+
+namespace {
+
+MessageBoxHandler& MessageBoxSlot() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+EndHandler& EndSlot() {
+    static EndHandler handler;
+    return handler;
+}
+
+void RealMessageBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok, parent);
+    box.setFont(UiFont(12));
+    box.exec();
+}
+
+void RealEnd() {
+    // Hiding sends no close event, so no window's own close handling runs.
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+    QCoreApplication::exit(0);
+}
+
+}  // namespace
+
+QColor PaletteColour(int number) {
+    static constexpr std::array<QRgb, 16> kPalette = {
+        qRgb(0, 0, 0),       qRgb(0, 0, 128),     qRgb(0, 128, 0),     qRgb(0, 128, 128),
+        qRgb(128, 0, 0),     qRgb(128, 0, 128),   qRgb(128, 128, 0),   qRgb(192, 192, 192),
+        qRgb(128, 128, 128), qRgb(0, 0, 255),     qRgb(0, 255, 0),     qRgb(0, 255, 255),
+        qRgb(255, 0, 0),     qRgb(255, 0, 255),   qRgb(255, 255, 0),   qRgb(255, 255, 255),
+    };
+    return QColor(kPalette[static_cast<std::size_t>(number) & 15]);
+}
+
+QString UiFontFamily() {
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* candidate : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック"}) {
+            const QString name = QString::fromUtf8(candidate);
+            if (installed.contains(name, Qt::CaseInsensitive)) return name;
+        }
+        for (const char* candidate : {"Noto Sans CJK JP", "VL PGothic", "TakaoPGothic", "IPAGothic"}) {
+            const QString name = QString::fromUtf8(candidate);
+            if (installed.contains(name, Qt::CaseInsensitive)) return name;
+        }
+        return QString("sans-serif");
+    }();
+    return family;
+}
+
+QFont UiFont(int pixelSize, bool bold) {
+    QFont font(UiFontFamily());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+namespace {
+QString& TitleSlot() {
+    static QString title;
+    return title;
+}
+}  // namespace
+
+QString ApplicationTitle() { return TitleSlot(); }
+void SetApplicationTitle(const QString& title) { TitleSlot() = title; }
+
+void MessageBox(QWidget* parent, const QString& text) {
+    if (MessageBoxSlot()) MessageBoxSlot()(parent, text);
+    else RealMessageBox(parent, text);
+}
+
+void End() {
+    if (EndSlot()) EndSlot()();
+    else RealEnd();
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    return std::exchange(MessageBoxSlot(), std::move(handler));
+}
+
+EndHandler SetEndHandler(EndHandler handler) { return std::exchange(EndSlot(), std::move(handler)); }
+
+}  // namespace tk
