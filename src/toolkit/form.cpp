@@ -119,7 +119,9 @@ void Form::Build() {
         flags |= Qt::FramelessWindowHint;
     }
     window->setWindowFlags(flags);
-    window->setWindowTitle(QString());
+    // An empty title: Qt would show the application's name in place of an
+    // empty one, so the title is a single blank.
+    window->setWindowTitle(QStringLiteral(" "));
     window->setAccessibleName(QString::fromUtf8(form_.accessibleName ? form_.accessibleName : ""));
     window->setFixedSize(form_.clientWidth, form_.clientHeight);
     const QFont defaultFont = UiFont(form_.defaultFont.pixels, form_.defaultFont.bold);

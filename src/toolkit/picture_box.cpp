@@ -43,7 +43,9 @@ void PictureBox::Line(float x1, float y1, float x2, float y2, int colour) {
     // Smoothed, they turn into blurred two-pixel lines in darker shades that
     // look out of place against the grid and the legend.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(PaletteColour(colour), 1, Qt::SolidLine, Qt::FlatCap));
+    // Square caps: both end points are set, so every curve point shows on
+    // its grid line (flat caps drop the end pixels of steep segments).
+    painter.setPen(QPen(PaletteColour(colour), 1, Qt::SolidLine, Qt::SquareCap));
     if (x1 == x2 && y1 == y2) painter.drawPoint(QPointF(x1, y1));
     else painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     update();

@@ -65,6 +65,12 @@ QFont UiFont(int pixelSize, bool bold) {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
+    if (bold && !QFontDatabase::styles(font.family()).contains(QStringLiteral("Bold"), Qt::CaseInsensitive)) {
+        // A face without a bold style is emboldened by the platform; the
+        // classic emboldening also widened every character by one pixel, and
+        // the layout's label widths count on that.
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    }
     return font;
 }
 

@@ -1,0 +1,399 @@
+#!/usr/bin/env bash
+# End-to-end test of the real biorhythm program: starts a private Xvfb,
+# drives the program with real mouse clicks and key presses (xdotool) and
+# checks what appears on the screen (ImageMagick).
+#
+#   run_e2e.sh BINARY CASE
+#
+# CASE is one of:
+#   chart        開始, 西暦 in both groups, 1980-05-15 12:00 and 2005-10, 決定;
+#                checks the grid, the axis, the three curves, the day numbers
+#                and the chart title, then ends through the closing icon and
+#                the exit icon (status 0).
+#   input_error  開始, Enter in the target-month box, Enter on 決定; checks
+#                the warning box, answers it with Enter and expects the
+#                program to end with status 0.
+#
+# Positions are relative to the window under test (xdotool getwindowgeometry),
+# so the test also runs with a window manager.
+set -euo pipefail
+
+usage() { echo "usage: $0 BINARY chart|input_error" >&2; exit 2; }
+[[ $# -eq 2 ]] || usage
+BIN=$1
+CASE=$2
+[[ -x $BIN ]] || { echo "FAIL: $BIN is not an executable" >&2; exit 2; }
+
+for tool in Xvfb xdotool xdpyinfo convert import; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 2; }
+done
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/biorhythm-e2e.XXXXXX")
+XVFB_PID=
+APP_PID=
+APP_STATUS=
+RESULT=1
+
+cleanup() {
+    if [[ -n $APP_PID ]] && kill -0 "$APP_PID" 2>/dev/null; then
+        kill "$APP_PID" 2>/dev/null || true
+        wait "$APP_PID" 2>/dev/null || true
+    fi
+    if [[ -n $XVFB_PID ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    if [[ $RESULT -eq 0 ]]; then
+        rm -rf "$WORK"
+    else
+        echo "e2e [$CASE]: screenshots and logs kept in $WORK" >&2
+        local png
+        for png in "$WORK"/*.png; do
+            if [[ -e $png ]]; then echo "  screenshot: $png" >&2; fi
+        done
+        if [[ -s $WORK/app.log ]]; then
+            echo "  program output:" >&2
+            sed 's/^/    /' "$WORK/app.log" >&2
+        fi
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL [$CASE]: $*" >&2
+    exit 1
+}
+
+log() { echo "[$CASE] $*"; }
+
+# ---- Display ------------------------------------------------------------
+
+start_xvfb() {
+    local n
+    local start=$((100 + RANDOM % 400))
+    for n in $(seq "$start" $((start + 9))); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        local _
+        for _ in $(seq 50); do
+            if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                log "Xvfb on $DISPLAY"
+                return 0
+            fi
+            sleep 0.1
+        done
+        # Lost a race for this number, or too slow: try the next one.
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    done
+    fail "could not start Xvfb (tried :$start..:$((start + 9)))"
+}
+
+# ---- Program and windows --------------------------------------------------
+
+start_app() {
+    mkdir -m 700 "$WORK/runtime"
+    env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" \
+        "$BIN" >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+}
+
+# Visible top-level windows of the program, one id a line.
+app_windows() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null || true; }
+
+# "X Y W H" of a window.
+window_geometry() {
+    local out
+    out=$(xdotool getwindowgeometry --shell "$1") || return 1
+    local X Y WIDTH HEIGHT
+    eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$' <<<"$out")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# Waits up to SECONDS for a visible window of the program with client size
+# W×H that is not in the EXCLUDE list; prints its id.
+wait_window() {
+    local w=$1 h=$2 seconds=$3 exclude=${4:-}
+    local deadline=$((SECONDS + seconds)) id geo
+    while ((SECONDS < deadline)); do
+        kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while waiting for a ${w}x${h} window"
+        for id in $(app_windows); do
+            [[ " $exclude " == *" $id "* ]] && continue
+            geo=$(window_geometry "$id" 2>/dev/null) || continue
+            read -r _ _ gw gh <<<"$geo"
+            if [[ $gw -eq $w && $gh -eq $h ]]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to SECONDS until window ID is no longer visible.
+wait_gone() {
+    local id=$1 seconds=$2
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        app_windows | grep -qx "$id" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to SECONDS for the program to end; sets APP_STATUS.
+wait_exit() {
+    local seconds=$1
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            APP_STATUS=0
+            wait "$APP_PID" || APP_STATUS=$?
+            APP_PID=
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# A real left click at window-relative X Y.
+click() {
+    xdotool mousemove --window "$1" "$2" "$3"
+    sleep 0.1
+    xdotool click 1
+    sleep 0.2
+}
+
+key() { xdotool key --delay 50 "$@"; sleep 0.15; }
+type_text() { xdotool type --delay 40 "$1"; sleep 0.1; }
+
+# Screenshot of window ID into FILE (cropped from the root window so that the
+# picture is what is really on the screen).
+shoot() {
+    local id=$1 file=$2 geo x y w h
+    geo=$(window_geometry "$id") || fail "window $id has gone"
+    read -r x y w h <<<"$geo"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$file"
+}
+
+# Pixels of the rectangle X Y W H in FILE as "x y r g b" lines (image
+# coordinates).
+pixels() {
+    local file=$1 x=$2 y=$3 w=$4 h=$5
+    convert "$file" -alpha off -depth 8 -crop "${w}x${h}+${x}+${y}" +repage txt:- |
+        awk -F'[ ,:()]+' -v ox="$x" -v oy="$y" 'NR > 1 { print $1 + ox, $2 + oy, $3, $4, $5 }'
+}
+
+# Number of pixels of colour R G B in the rectangle.
+count_colour() {
+    local file=$1 x=$2 y=$3 w=$4 h=$5 r=$6 g=$7 b=$8
+    pixels "$file" "$x" "$y" "$w" "$h" | awk -v r="$r" -v g="$g" -v b="$b" \
+        '$3 == r && $4 == g && $5 == b { n++ } END { print n + 0 }'
+}
+
+# Number of pixels in the rectangle for which the awk condition on r, g, b
+# holds (for anti-aliased text, e.g. 'r > 150 && g > 150 && b > 150').
+count_where() {
+    local file=$1 x=$2 y=$3 w=$4 h=$5 cond=$6
+    pixels "$file" "$x" "$y" "$w" "$h" | awk "{ r = \$3; g = \$4; b = \$5 } $cond { n++ } END { print n + 0 }"
+}
+
+# Start x of every run of colour R G B along row Y (whole image width W).
+runs_in_row() {
+    local file=$1 y=$2 w=$3 r=$4 g=$5 b=$6
+    pixels "$file" 0 "$y" "$w" 1 | awk -v r="$r" -v g="$g" -v b="$b" '
+        { on = ($3 == r && $4 == g && $5 == b) }
+        on && !prev { printf "%s%d", sep, $1; sep = " " }
+        { prev = on }
+        END { print "" }'
+}
+
+# ---- Layout (client coordinates) -------------------------------------------
+
+TITLE_W=802 TITLE_H=632
+MAIN_W=959 MAIN_H=687
+START_BUTTON=(696 488)        # 開始 664,464 65×49
+EXIT_ICON=(728 32)            # title window's exit icon 712,16 32×32
+CLOSE_ICON=(760 32)           # main window's knob 744,16 32×32
+BIRTH_WESTERN=(316 52)        # 西暦 288,40 57×25
+TARGET_WESTERN=(684 52)       # 西暦 656,40 57×25
+TEXT6=(540 105)               # 520,96 41×18
+
+open_main_window() {
+    TITLE=$(wait_window $TITLE_W $TITLE_H 10) || fail "the ${TITLE_W}x${TITLE_H} title window did not appear within 10 s"
+    log "title window $TITLE"
+    shoot "$TITLE" "$WORK/title.png"
+    click "$TITLE" "${START_BUTTON[@]}"
+    MAIN=$(wait_window $MAIN_W $MAIN_H 10 "$TITLE") ||
+        fail "開始 did not open the ${MAIN_W}x${MAIN_H} main window within 10 s"
+    log "main window $MAIN"
+    # Wait until the window is painted (navy background).
+    local deadline=$((SECONDS + 5))
+    until shoot "$MAIN" "$WORK/main.png" && [[ $(count_colour "$WORK/main.png" 400 300 40 40 0 0 128) -eq 1600 ]]; do
+        ((SECONDS < deadline)) || fail "the main window is not navy (0,0,128) at (400..439,300..339): see $WORK/main.png"
+        sleep 0.2
+    done
+}
+
+# ---- Cases -----------------------------------------------------------------
+
+case_chart() {
+    open_main_window
+
+    click "$MAIN" "${BIRTH_WESTERN[@]}"
+    type_text 1980; key Return
+    type_text 5;    key Return
+    type_text 15;   key Return
+    type_text 12;   key Return
+    click "$MAIN" "${TARGET_WESTERN[@]}"
+    type_text 2005; key Return
+    type_text 10;   key Return
+    # Enter in the target-month box shows 決定 and focuses it: Enter presses it.
+    key Return
+
+    # Wait for the axis (yellow at (50,400)), then take the picture to check.
+    local shot=$WORK/chart.png deadline=$((SECONDS + 5))
+    until shoot "$MAIN" "$shot" && [[ $(count_colour "$shot" 50 400 1 1 255 255 0) -eq 1 ]]; do
+        ((SECONDS < deadline)) || fail "no chart after 決定: no yellow axis at (50,400) in $shot"
+        sleep 0.2
+    done
+    log "chart drawn: $shot"
+
+    # Grid: 32 vertical lines for a 31-day month at x = 120, 140, ..., 740,
+    # above and below the curves.
+    local expected row got
+    expected=$(seq -s ' ' 120 20 740)
+    for row in 210 590; do
+        got=$(runs_in_row "$shot" "$row" "$MAIN_W" 255 255 0)
+        [[ $got == "$expected" ]] ||
+            fail "grid lines along y=$row: expected 32 yellow lines at x=[$expected], got x=[$got] ($(wc -w <<<"$got") lines)"
+    done
+    log "grid: 32 lines at x=120..740 on rows 210 and 590"
+
+    # Axis: one pixel high at y=400, across the whole window.
+    local x
+    for x in 0 50 90 850 958; do
+        [[ $(count_colour "$shot" "$x" 400 1 1 255 255 0) -eq 1 ]] || fail "axis: ($x,400) is not yellow"
+        [[ $(count_colour "$shot" "$x" 399 1 1 0 0 128) -eq 1 && $(count_colour "$shot" "$x" 401 1 1 0 0 128) -eq 1 ]] ||
+            fail "axis: ($x,399) or ($x,401) is not navy (axis thicker than 1 px?)"
+    done
+    log "axis: 1 px yellow at y=400 from x=0 to 958"
+
+    # Curves at points where they do not meet another curve:
+    #   white (emotional) k=1:   x=120, y = 400 + 100*(-0.330279) = 367.0
+    #   green (intellectual) k=1: x=120, y = 400 + 100*( 0.618159) = 461.8
+    #   red (physical) k=32:     x=740, y = 400 + 100*(-0.730836) = 326.9
+    check_point() {
+        local name=$1 px=$2 py=$3 r=$4 g=$5 b=$6
+        local n
+        n=$(count_colour "$shot" "$px" $((py - 1)) 1 3 "$r" "$g" "$b")
+        ((n > 0)) || fail "$name curve: no ($r,$g,$b) pixel at x=$px, y=$((py - 1))..$((py + 1)); column there: $(pixels "$shot" "$px" $((py - 4)) 1 9 | awk '{printf "%d:(%d,%d,%d) ", $2, $3, $4, $5}')"
+    }
+    check_point white 120 367 255 255 255
+    check_point green 120 462 0 255 0
+    check_point red 740 327 255 0 0
+    # The curves are far apart there: no white on x=120 around the green point.
+    [[ $(count_colour "$shot" 120 440 1 40 255 255 255) -eq 0 ]] || fail "white pixels on x=120, y=440..479 near the green point"
+    log "curves: white (120,367±1), green (120,462±1), red (740,327±1)"
+
+    # Day numbers (white, anti-aliased): "1" printed from (120,610); nothing
+    # after day 31.
+    local white light='r > 150 && g > 150 && b > 150'
+    white=$(count_where "$shot" 120 610 15 15 "$light")
+    ((white >= 5)) || fail "day number 1: only $white light pixels in x=120..134, y=610..624"
+    white=$(count_where "$shot" 720 610 20 15 "$light")
+    ((white >= 10)) || fail "day number 31: only $white light pixels in x=720..739, y=610..624"
+    white=$(count_where "$shot" 742 606 60 22 "$light")
+    ((white == 0)) || fail "$white light pixels after day 31 in x=742..801, y=606..627 (a 32nd day number?)"
+    log "day numbers: 1 and 31 present, none after 31"
+
+    # Chart title in pale green (192,255,192, anti-aliased) at (80,160), and
+    # nothing of it above or left of there.
+    local title pale='g > 180 && r > 100 && g - r > 30 && g - b > 30'
+    title=$(count_where "$shot" 80 158 500 22 "$pale")
+    ((title >= 100)) || fail "chart title: only $title pale green pixels in x=80..579, y=158..179"
+    local stray
+    stray=$(count_where "$shot" 0 140 78 50 "$pale")
+    ((stray == 0)) || fail "chart title: $stray pale green pixels left of x=78 (title not at x=80?)"
+    log "title: $title pale green pixels"
+
+    # The knob closes the main window; the title window stays.
+    click "$MAIN" "${CLOSE_ICON[@]}"
+    wait_gone "$MAIN" 5 || fail "the knob at (744,16) did not close the main window"
+    app_windows | grep -qx "$TITLE" || fail "the title window went away with the main window"
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended when the main window closed"
+    log "main window closed, title window still shown"
+
+    # The exit icon ends the program with status 0.
+    click "$TITLE" "${EXIT_ICON[@]}"
+    wait_exit 5 || fail "the program did not end within 5 s of clicking the exit icon"
+    [[ $APP_STATUS -eq 0 ]] || fail "exit status $APP_STATUS after the exit icon, expected 0"
+    log "exit icon: program ended with status 0"
+}
+
+case_input_error() {
+    open_main_window
+
+    # Nothing committed but the (empty) target month: 決定 must refuse.
+    click "$MAIN" "${TEXT6[@]}"
+    key Return
+    key Return
+
+    # The warning box: a third visible window of the program.
+    local box='' deadline=$((SECONDS + 5)) id
+    while [[ -z $box ]] && ((SECONDS < deadline)); do
+        for id in $(app_windows); do
+            [[ $id == "$TITLE" || $id == "$MAIN" ]] && continue
+            box=$id
+        done
+        [[ -n $box ]] || sleep 0.1
+    done
+    [[ -n $box ]] || fail "no message box within 5 s of Enter on 決定 (visible windows: $(app_windows | tr '\n' ' '))"
+    local name geo
+    name=$(xdotool getwindowname "$box")
+    geo=$(window_geometry "$box")
+    log "message box $box '$name' at $geo"
+    [[ $name == "バイオリズム" ]] || fail "message box caption is '$name', expected 'バイオリズム'"
+
+    # A light dialog face, not the navy main window.
+    local bw bh
+    read -r _ _ bw bh <<<"$geo"
+    ((bw >= 150 && bh >= 50 && bw < MAIN_W && bh < MAIN_H)) || fail "message box size ${bw}x${bh} is implausible"
+    shoot "$box" "$WORK/message_box.png"
+    local navy light
+    navy=$(count_colour "$WORK/message_box.png" 0 0 "$bw" "$bh" 0 0 128)
+    light=$(pixels "$WORK/message_box.png" 0 0 "$bw" "$bh" | awk '$3 > 200 && $4 > 200 && $5 > 200 { n++ } END { print n + 0 }')
+    ((navy == 0 && light * 2 > bw * bh)) || fail "message box does not look like a dialog (navy=$navy, light=$light of $((bw * bh)) px)"
+    # Its text is dark on the light face.
+    local dark
+    dark=$(pixels "$WORK/message_box.png" 0 0 "$bw" "$bh" | awk '$3 < 80 && $4 < 80 && $5 < 80 { n++ } END { print n + 0 }')
+    ((dark >= 100)) || fail "message box shows almost no text ($dark dark pixels)"
+
+    # The main window stays behind the modal box until it is answered.
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended before the message box was answered"
+
+    # OK by Enter ends the program with status 0.
+    key Return
+    wait_exit 5 || fail "the program did not end within 5 s of answering the message box"
+    [[ $APP_STATUS -eq 0 ]] || fail "exit status $APP_STATUS after the message box, expected 0"
+    log "message box answered: program ended with status 0"
+}
+
+# ---- Main ------------------------------------------------------------------
+
+case $CASE in
+    chart | input_error) ;;
+    *) usage ;;
+esac
+
+start_xvfb
+start_app
+"case_$CASE"
+RESULT=0
+echo "PASS [$CASE]"

@@ -1,0 +1,285 @@
+// The toolkit's controls and windows on Qt's offscreen platform.
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+#include "toolkit/picture_box.h"
+#include "toolkit/platform.h"
+
+namespace {
+
+constexpr QRgb kNavy = qRgb(0, 0, 128);
+
+// A small window: a picture area holding a button, a text box, a label and
+// an icon.
+const tk::ControlDef kControls[] = {
+    {tk::ControlKind::PictureArea, "Area", nullptr, 0, 0, 220, 120, tk::kDefaultColour, kNavy, {}, 0, false,
+     nullptr, nullptr, "area"},
+    {tk::ControlKind::Button, "Button", "押す", 10, 10, 49, 25, tk::kDefaultColour, tk::kDefaultColour, {}, 2, false,
+     nullptr, "Area", "button"},
+    {tk::ControlKind::TextBox, "Box", nullptr, 10, 50, 60, 20, tk::kDefaultColour, tk::kDefaultColour, {16, true}, 1,
+     false, nullptr, "Area", "box"},
+    {tk::ControlKind::Label, "Caption", "見出し", 100, 10, 6, 16, qRgb(255, 255, 255), kNavy, {16, true}, 3, true,
+     nullptr, "Area", "label"},
+    {tk::ControlKind::Icon, "Knob", nullptr, 150, 50, 32, 32, tk::kDefaultColour, tk::kDefaultColour, {}, -1, false,
+     ":/icons/knob.ico", "Area", "icon"},
+};
+const tk::FormDef kWindow = {200, 100, true, {12, false}, nullptr, "test window"};
+
+class TestForm : public tk::Form {
+public:
+    TestForm() : tk::Form(kWindow, kControls) {}
+    int loads = 0;
+    int connects = 0;
+    int state = 0;  // lives in the object, not in the window
+
+protected:
+    void ConnectHandlers() override { ++connects; }
+    void Form_Load() override {
+        ++loads;
+        Control<QWidget>("Caption")->hide();
+    }
+};
+
+}  // namespace
+
+class ToolkitTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buttonIsPressedByEnterSpaceAndClick() {
+        QWidget window;
+        tk::CommandButton button("決定", &window);
+        QSignalSpy clicked(&button, &QPushButton::clicked);
+        window.show();
+        button.setFocus();
+        QTest::keyClick(&button, Qt::Key_Return);
+        QCOMPARE(clicked.count(), 1);
+        QTest::keyClick(&button, Qt::Key_Enter);
+        QCOMPARE(clicked.count(), 2);
+        QTest::keyClick(&button, Qt::Key_Space);
+        QCOMPARE(clicked.count(), 3);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 4);
+        // Holding Enter down does not press it again and again.
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+        QApplication::sendEvent(&button, &repeat);
+        QCOMPARE(clicked.count(), 4);
+    }
+
+    void textBoxHandsEveryCharacterToKeyPressFirst() {
+        QWidget window;
+        tk::TextBox box(&window);
+        std::vector<std::pair<short, QString>> seen;  // code, text of the box at that moment
+        box.SetKeyPress([&](short& key) { seen.emplace_back(key, box.text()); });
+        window.show();
+        box.setFocus();
+        QTest::keyClicks(&box, "5a");
+        QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClick(&box, Qt::Key_Enter);
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QCOMPARE(box.text(), QString("5"));  // the box still did its usual work
+        QCOMPARE(seen.size(), std::size_t(5));
+        QCOMPARE(seen[0].first, short('5'));
+        QCOMPARE(seen[0].second, QString());  // before the box took the key
+        QCOMPARE(seen[1].first, short('a'));
+        QCOMPARE(seen[2].first, short(13));
+        QCOMPARE(seen[2].second, QString("5a"));
+        QCOMPARE(seen[3].first, short(13));
+        QCOMPARE(seen[4].first, short(8));
+        // Arrow keys type no character and reach no handler.
+        QTest::keyClick(&box, Qt::Key_Left);
+        QCOMPARE(seen.size(), std::size_t(5));
+    }
+
+    void labelSizesItselfToItsCaption() {
+        QWidget window;
+        tk::Label label("", &window);
+        label.setFont(tk::UiFont(16, true));
+        label.SetCaption("");
+        const int emptyWidth = label.width();
+        QVERIFY2(emptyWidth <= 6, qPrintable(QString::number(emptyWidth)));  // shows nothing
+        label.SetCaption("グレゴリオ暦（西暦） 2005年 4月のバイオリズム");
+        const int longWidth = label.width();
+        QVERIFY2(longWidth > 300, qPrintable(QString::number(longWidth)));
+        QCOMPARE(label.height(), label.sizeHint().height());
+        label.SetCaption("短い");
+        QVERIFY(label.width() < longWidth / 4);
+        QVERIFY(!label.wordWrap());
+    }
+
+    void iconClickNeedsPressAndReleaseInside() {
+        QWidget window;
+        tk::IconImage icon(tk::LoadIcon32(":/icons/knob.ico"), &window);
+        QCOMPARE(icon.pixmap().size(), QSize(32, 32));
+        QSignalSpy clicked(&icon, &tk::IconImage::clicked);
+        window.show();
+        QTest::mouseClick(&icon, Qt::LeftButton, {}, QPoint(16, 16));
+        QCOMPARE(clicked.count(), 1);
+        QTest::mousePress(&icon, Qt::LeftButton, {}, QPoint(16, 16));
+        QTest::mouseRelease(&icon, Qt::LeftButton, {}, QPoint(60, 60));  // dragged off
+        QCOMPARE(clicked.count(), 1);
+        QTest::mouseClick(&icon, Qt::RightButton, {}, QPoint(16, 16));
+        QCOMPARE(clicked.count(), 1);
+    }
+
+    void pictureBoxDrawsKeepsAndClears() {
+        tk::PictureBox picture(QColor(kNavy), nullptr);
+        picture.resize(300, 200);
+        picture.setFont(tk::UiFont(12));
+        picture.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picture));
+        picture.Line(10, 100, 200, 100, 14);
+        picture.Line(50, 20, 50, 180, 12);
+        picture.ForeColor(15);
+        picture.CurrentX(100);
+        picture.CurrentY(150);
+        picture.Print(7);
+        const QImage& backing = picture.Backing();
+        QCOMPARE(backing.pixel(120, 100), qRgb(255, 255, 0));
+        QCOMPARE(backing.pixel(50, 60), qRgb(255, 0, 0));
+        QCOMPARE(backing.pixel(50, 100), qRgb(255, 0, 0));  // drawn later, on top
+        QCOMPARE(backing.pixel(5, 5), kNavy);
+        // The printed number: white pixels near its top-left corner, none left
+        // of it or above it.
+        int white = 0;
+        for (int y = 150; y < 166; ++y)
+            for (int x = 100; x < 120; ++x) white += qGreen(backing.pixel(x, y)) > 160;  // text is smoothed
+        QVERIFY(white > 3);
+        for (int x = 90; x < 100; ++x) QCOMPARE(backing.pixel(x, 155), kNavy);
+        QVERIFY(picture.CurrentX() > 100);  // moved on past the text
+
+        // What is drawn survives hiding and showing the area.
+        picture.hide();
+        picture.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picture));
+        const QImage shown = picture.grab().toImage();
+        QCOMPARE(shown.pixel(120, 100), qRgb(255, 255, 0));
+        QCOMPARE(shown.pixel(50, 60), qRgb(255, 0, 0));
+
+        picture.Clear();
+        const QImage cleared = picture.grab().toImage();
+        for (const QPoint p : {QPoint(120, 100), QPoint(50, 60), QPoint(103, 156), QPoint(5, 5)})
+            QCOMPARE(cleared.pixel(p), kNavy);
+    }
+
+    void printWritesSignDigitsAndTrailingSpace() {
+        QCOMPARE(tk::PrintText(1), QString(" 1 "));
+        QCOMPARE(tk::PrintText(31), QString(" 31 "));
+        QCOMPARE(tk::PrintText(-2), QString("-2 "));
+        QCOMPARE(tk::PrintText(4.5), QString(" 4.5 "));
+        QCOMPARE(tk::PrintText(0), QString(" 0 "));
+    }
+
+    void paletteColoursAreTheClassicSixteen() {
+        QCOMPARE(tk::PaletteColour(10).rgb(), qRgb(0, 255, 0));
+        QCOMPARE(tk::PaletteColour(12).rgb(), qRgb(255, 0, 0));
+        QCOMPARE(tk::PaletteColour(14).rgb(), qRgb(255, 255, 0));
+        QCOMPARE(tk::PaletteColour(15).rgb(), qRgb(255, 255, 255));
+        QCOMPARE(tk::PaletteColour(1).rgb(), qRgb(0, 0, 128));
+    }
+
+    void formLoadsUnloadsAndKeepsItsObject() {
+        TestForm form;
+        QVERIFY(!form.IsLoaded());
+        QCOMPARE(form.Control<QWidget>("Button"), nullptr);
+        form.Show();
+        QVERIFY(form.IsLoaded());
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        QCOMPARE(form.loads, 1);
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        QVERIFY(form.Window()->windowTitle().trimmed().isEmpty());
+        QVERIFY(!(form.Window()->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // Controls are named, placed and nested as the table says.
+        auto* button = form.Control<tk::CommandButton>("Button");
+        QVERIFY(button);
+        QCOMPARE(button->geometry(), QRect(10, 10, 49, 25));
+        QCOMPARE(button->parentWidget(), form.Control<QWidget>("Area"));
+        QCOMPARE(button->accessibleName(), QString("button"));
+        QVERIFY(form.Control<QWidget>("Caption")->isHidden());  // Form_Load ran
+        // Focus starts on the first control in tab order: the area (0).
+        QTRY_COMPARE(QApplication::focusWidget(), form.Control<QWidget>("Area"));
+        QCOMPARE(form.Control<QWidget>("Area")->nextInFocusChain(), form.Control<QWidget>("Box"));
+
+        // Showing a loaded window again does not load it again.
+        form.state = 42;
+        form.Show();
+        QCOMPARE(form.loads, 1);
+
+        QPointer<QWidget> oldButton = button;
+        form.Unload();
+        QVERIFY(!form.IsLoaded());
+        QTRY_VERIFY(oldButton.isNull());  // the controls are destroyed
+        QCOMPARE(form.state, 42);         // the object and its state stay
+
+        form.Show();
+        QCOMPARE(form.loads, 2);
+        QCOMPARE(form.connects, 2);
+        QVERIFY(form.Control<QWidget>("Caption")->isHidden());
+        form.Unload();
+    }
+
+    void platformCloseUnloadsTheForm() {
+        TestForm form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        QPointer<QWidget> window = form.Window();
+        QVERIFY(window->close());
+        QVERIFY(!form.IsLoaded());
+        QTRY_VERIFY(window.isNull());
+        form.Show();
+        QVERIFY(form.IsLoaded());
+        QCOMPARE(form.loads, 2);
+    }
+
+    void messageBoxAndEndAreReplaceable() {
+        QStringList shown;
+        int ends = 0;
+        auto oldBox = tk::SetMessageBoxHandler([&](QWidget*, const QString& text) { shown << text; });
+        auto oldEnd = tk::SetEndHandler([&] { ++ends; });
+        tk::MessageBox(nullptr, "テスト");
+        tk::End();
+        QCOMPARE(shown, QStringList{"テスト"});
+        QCOMPARE(ends, 1);
+        tk::SetMessageBoxHandler(oldBox);
+        tk::SetEndHandler(oldEnd);
+    }
+
+    void realMessageBoxIsAWarningWithOneOkButton() {
+        tk::SetApplicationTitle("タイトル");
+        // Answer the modal box from inside its own event loop.
+        QString caption, text;
+        int buttons = -1;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = static_cast<int>(box->buttons().size());
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        tk::MessageBox(nullptr, "入力の誤りです。");
+        QCOMPARE(caption, QString("タイトル"));
+        QCOMPARE(text, QString("入力の誤りです。"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(buttons, 1);
+    }
+
+    void fontIsAJapaneseGothicFaceInPixelSizes() {
+        const QFont font = tk::UiFont(16, true);
+        QCOMPARE(font.pixelSize(), 16);
+        QVERIFY(font.bold());
+        const QString family = tk::UiFontFamily();
+        QVERIFY2(family == "ＭＳ Ｐゴシック" || family == "MS PGothic" || family == "IPAPGothic" ||
+                     QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
+                 qPrintable(family));
+    }
+};
+
+QTEST_MAIN(ToolkitTest)
+#include "toolkit_test.moc"
