@@ -86,7 +86,13 @@ std::optional<double> ParseNumberText(std::string_view text) {
     double value = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value,
                                            std::chars_format::fixed);
-    if (ec != std::errc{} || end != s.data() + s.size() || !std::isfinite(value)) {
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a double (0.000…01) is as good as zero; too large is
+        // not a number the calculation can use.
+        const std::string_view whole = s.substr(0, s.find('.'));
+        if (whole.find_first_not_of('0') != std::string_view::npos) return std::nullopt;
+        value = 0;
+    } else if (ec != std::errc{} || end != s.data() + s.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return negative ? -value : value;

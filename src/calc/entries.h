@@ -38,8 +38,8 @@ inline constexpr int kWesternOffset = 0;
 // Reads an entry text as a number. Accepted: optional sign, digits with an
 // optional decimal point (".5" and "5." too), surrounded by blanks (space,
 // tab, U+3000). The full-width forms ０-９ ＋ － ． count as their ASCII twins.
-// Anything else, the empty text included, and a value outside the range of a
-// double, is not a number.
+// Anything else, the empty text included, and a value too large for a double,
+// is not a number; a value too small for one reads as 0.
 std::optional<double> ParseNumberText(std::string_view text);
 
 // The numeric values of the six entries for one calculation, after the era

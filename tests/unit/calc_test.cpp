@@ -76,6 +76,16 @@ TEST(NumberText, OutOfTheRangeOfADoubleIsNotANumber) {
     EXPECT_TRUE(calc::ParseNumberText("1" + std::string(300, '0')).has_value());
 }
 
+TEST(NumberText, TooSmallForADoubleReadsAsZero) {
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    EXPECT_EQ(calc::ParseNumberText(tiny), 0.0);
+    EXPECT_EQ(calc::ParseNumberText("-" + tiny), 0.0);
+    EXPECT_EQ(calc::ParseNumberText("." + std::string(400, '0') + "5"), 0.0);
+    // A birth time that small is a valid time of 0.
+    calc::EntryRecord record = Committed({"1980", "5", "15", tiny.c_str(), "2005", "10"});
+    EXPECT_TRUE(Passes(record));
+}
+
 TEST(NumberText, ChartFormOfANumber) {
     const std::vector<std::pair<double, std::string>> cases = {
         {2005, " 2005"}, {4, " 4"}, {4.5, " 4.5"}, {0, " 0"}, {-0.0, " 0"}, {-3, "-3"},
