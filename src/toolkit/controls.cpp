@@ -19,6 +19,18 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
 
 void CommandButton::SetGraphical(const QPixmap& icon) {
     icon_ = icon;
+    // The rows the picture actually covers, so that it can be centred in the
+    // room above the caption even where the button is lower than icon and
+    // caption together.
+    const QImage image = icon.toImage();
+    int top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0) {
+                top = std::min(top, y);
+                bottom = y;
+            }
+    iconRows_ = bottom < 0 ? qMakePair(0, image.height() - 1) : qMakePair(top, bottom);
     update();
 }
 
@@ -58,9 +70,17 @@ void CommandButton::paintEvent(QPaintEvent* event) {
     const QFontMetrics metrics(font());
     const int shift = isDown() ? 1 : 0;
     const QRect textRect(0, height() - metrics.height() - 2 + shift, width(), metrics.height());
-    const int iconTop = std::max(1, (textRect.top() - icon_.height()) / 2);
+    const int pictureHeight = iconRows_.second - iconRows_.first + 1;
+    const int pictureTop = std::max(2, (textRect.top() - pictureHeight) / 2);
     const QSize logical = icon_.deviceIndependentSize().toSize();
-    painter.drawPixmap((width() - logical.width()) / 2 + shift, iconTop + shift, icon_);
+    painter.drawPixmap((width() - logical.width()) / 2 + shift, pictureTop - iconRows_.first + shift, icon_);
+    if (pictureTop + pictureHeight > textRect.top()) {
+        // Too low for both: the caption stays legible on a patch of the
+        // button face over the bottom of the picture.
+        const int textWidth = metrics.horizontalAdvance(text()) + 4;
+        painter.fillRect(QRect((width() - textWidth) / 2 + shift, textRect.top() + 1, textWidth, textRect.height() - 1),
+                         palette().color(QPalette::Button));
+    }
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textRect.translated(shift, 0), Qt::AlignHCenter | Qt::AlignVCenter, text());
     if (hasFocus()) {

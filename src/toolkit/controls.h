@@ -25,6 +25,7 @@ protected:
 
 private:
     QPixmap icon_;
+    QPair<int, int> iconRows_{0, 31};  // first and last row with opaque pixels
 };
 
 // A single-line text box that hands every typed character, Enter (13)
