@@ -1,5 +1,6 @@
 #include "entries.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -64,9 +65,20 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::optional<double> ParseNumberText(std::string_view text) {
-    const auto normalised = NormaliseNumberText(text);
-    if (!normalised || normalised->empty()) return std::nullopt;
-    std::string_view s = *normalised;
+    // Plain ASCII text, the common case, is read where it stands; only text
+    // with full-width forms or ideographic spaces is rewritten first.
+    std::optional<std::string> normalised;
+    std::string_view s = text;
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        const auto first = s.find_first_not_of(" \t");
+        s = first == std::string_view::npos ? std::string_view{} : s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    } else {
+        normalised = NormaliseNumberText(text);
+        if (!normalised) return std::nullopt;
+        s = *normalised;
+    }
+    if (s.empty()) return std::nullopt;
 
     bool negative = false;
     if (s.front() == '+' || s.front() == '-') {

@@ -1,6 +1,7 @@
 #include "rhythm.h"
 
 #include <cmath>
+#include <limits>
 
 namespace calc {
 
@@ -56,6 +57,11 @@ double ElapsedDays(double targetMonthStart, double birthInstant) {
 
 RhythmSeries ComputeRhythmSeries(double elapsedDays, double cycleLength, int daysInMonth) {
     RhythmSeries series;
+    FillRhythmSeries(series, elapsedDays, cycleLength, daysInMonth);
+    return series;
+}
+
+void FillRhythmSeries(RhythmSeries& series, double elapsedDays, double cycleLength, int daysInMonth) {
     series.count = daysInMonth + 1;
     double m = elapsedDays;
     for (int k = 1; k <= series.count; ++k) {
@@ -65,11 +71,15 @@ RhythmSeries ComputeRhythmSeries(double elapsedDays, double cycleLength, int day
         series.value[k - 1] = std::sin(radians) * -1;
         m = m + 1;
     }
-    return series;
 }
 
 Calculation Calculate(const NumericEntries& e) {
     Calculation calc;
+    Calculate(e, calc);
+    return calc;
+}
+
+void Calculate(const NumericEntries& e, Calculation& calc) {
     calc.targetYear = e[5];
     calc.targetMonth = e[6];
     calc.daysInTargetMonth = DaysInTargetMonth(e[5], e[6]);
@@ -78,27 +88,19 @@ Calculation Calculate(const NumericEntries& e) {
     calc.elapsedDays = ElapsedDays(calc.targetMonthStart, calc.birthInstant);
     calc.cycleLengths.Set();
     for (int r = 1; r <= kRhythmCount; ++r) {
-        calc.series[r] = ComputeRhythmSeries(calc.elapsedDays, calc.cycleLengths[r], calc.daysInTargetMonth);
+        FillRhythmSeries(calc.series[r], calc.elapsedDays, calc.cycleLengths[r], calc.daysInTargetMonth);
     }
-    return calc;
 }
 
 bool CalculationStaysFinite(const NumericEntries& e) {
     const double start = TargetMonthStart(e[5], e[6]);
     const double birth = BirthInstant(e[1], e[2], e[3], e[4]);
     const double elapsed = ElapsedDays(start, birth);
-    if (!std::isfinite(start) || !std::isfinite(birth) || !std::isfinite(elapsed)) return false;
-    // The running day count only grows, so checking the phase arithmetic at
-    // its first and last value covers every point in between.
-    const double last = elapsed + kMaxChartPoints;
-    CycleLengths cycles;
-    cycles.Set();
-    for (int r = 1; r <= kRhythmCount; ++r) {
-        for (double m : {elapsed, last}) {
-            if (!std::isfinite(m) || !std::isfinite(std::floor(m / cycles[r]) * cycles[r])) return false;
-        }
-    }
-    return true;
+    // The running day count grows by at most 32 and each phase step
+    // (m - floor(m / c) * c) stays within a rounding error of |m|, so half
+    // the largest double leaves room for every step.
+    return std::isfinite(start) && std::isfinite(birth) &&
+           std::fabs(elapsed) < std::numeric_limits<double>::max() / 2;
 }
 
 }  // namespace calc

@@ -54,6 +54,7 @@ struct RhythmSeries {
 };
 
 RhythmSeries ComputeRhythmSeries(double elapsedDays, double cycleLength, int daysInMonth);
+void FillRhythmSeries(RhythmSeries& series, double elapsedDays, double cycleLength, int daysInMonth);
 
 // Everything one calculation produces, for the chart.
 struct Calculation {
@@ -69,6 +70,7 @@ struct Calculation {
 
 // Runs the whole calculation on entries that have passed ValidateEntries.
 Calculation Calculate(const NumericEntries& entries);
+void Calculate(const NumericEntries& entries, Calculation& result);  // in place
 
 // True when every step of Calculate stays finite for these entries (a year
 // near the top of the double range would overflow the day numbers).

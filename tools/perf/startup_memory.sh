@@ -1,0 +1,168 @@
+#!/bin/bash
+# Start-up time and peak memory of the program against a bare Qt Widgets
+# program (tools/perf/bare), side by side under one private Xvfb server.
+#
+#   (a) start-up: process start to the first window mapped, median of RUNS
+#       runs of each, the two programs alternating;
+#   (b) peak resident memory (VmHWM): the program after its main window has
+#       drawn a chart (driven with xdotool), the bare program idle after
+#       mapping its window.
+#
+# Exits 1 when start-up exceeds START_LIMIT (1.25) times the bare program's or
+# peak memory exceeds MEMORY_LIMIT (1.3) times, 2 when it cannot measure.
+#
+#   tools/perf/startup_memory.sh [BUILD_DIR]      (default: build-bench)
+#   env: RUNS=10  START_LIMIT=1.25  MEMORY_LIMIT=1.3
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../../build-bench}
+runs=${RUNS:-10}
+start_limit=${START_LIMIT:-1.25}
+memory_limit=${MEMORY_LIMIT:-1.3}
+
+program=$build/src/biorhythm
+bare=$build/bench/perf/bare/biorhythm_bare
+probe=$build/bench/perf/perf_xprobe
+
+die() { echo "startup_memory: $*" >&2; exit 2; }
+for f in "$program" "$bare" "$probe"; do
+    [[ -x $f ]] || die "missing $f (build the project with BIORHYTHM_BUILD_BENCH=ON)"
+done
+for tool in Xvfb xdotool xdpyinfo; do
+    command -v "$tool" >/dev/null || die "$tool is needed"
+done
+
+# ---- A private X server ------------------------------------------------------
+
+display=
+for n in $(seq 91 199); do
+    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
+done
+[[ -n $display ]] || die "no free display number"
+
+xvfb_pid=
+kept_pids=()
+work=$(mktemp -d)
+cleanup() {
+    for p in "${kept_pids[@]}"; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
+    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.05
+done
+xdpyinfo >/dev/null 2>&1 || die "Xvfb :$display does not answer"
+
+unset QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# ---- (a) Start-up time ---------------------------------------------------------
+
+# Prints the milliseconds from the start of the program to its first mapped window.
+startup_ms() {
+    local out
+    out=$("$probe" run "$1") || return 1
+    echo "${out%% *}"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# One run of each first, for the page cache and fontconfig's cache.
+startup_ms "$program" >/dev/null || die "the program did not map a window"
+startup_ms "$bare" >/dev/null || die "the bare program did not map a window"
+
+: >"$work/program.ms"
+: >"$work/bare.ms"
+for i in $(seq "$runs"); do
+    if ((i % 2)); then order=(program bare); else order=(bare program); fi
+    for which in "${order[@]}"; do
+        if [[ $which == program ]]; then exe=$program; else exe=$bare; fi
+        ms=$(startup_ms "$exe") || die "$which did not map a window"
+        echo "$ms" >>"$work/$which.ms"
+    done
+done
+program_ms=$(median <"$work/program.ms")
+bare_ms=$(median <"$work/bare.ms")
+
+# ---- (b) Peak memory -----------------------------------------------------------
+
+vmhwm_kib() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+
+# Visible windows of a process with the given size.
+window_of_size() {
+    local pid=$1 width=$2 height=$3 w
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [[ $WIDTH == "$width" && $HEIGHT == "$height" ]]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+
+click() { xdotool mousemove --sync --window "$1" "$2" "$3" click 1; sleep 0.15; }
+type_entry() { xdotool type --delay 20 "$1"; xdotool key Return; sleep 0.1; }
+
+read -r _ pid title_wid < <("$probe" run --keep "$program") || die "the program did not map a window"
+kept_pids+=("$pid")
+sleep 0.3
+click "$title_wid" 696 488                 # 開始
+main_wid=
+for _ in $(seq 100); do
+    main_wid=$(window_of_size "$pid" 959 687) && break
+    sleep 0.05
+done
+[[ -n $main_wid ]] || die "the main window did not appear after 開始"
+sleep 0.3
+xdotool windowfocus --sync "$main_wid" 2>/dev/null || xdotool windowfocus "$main_wid"
+yellow_before=$("$probe" count "$main_wid" ffff00) || die "cannot read the main window"
+click "$main_wid" 316 52                   # 西暦 (birth)
+for entry in 1980 5 15 12; do type_entry "$entry"; done
+click "$main_wid" 684 52                   # 西暦 (target)
+for entry in 2005 10; do type_entry "$entry"; done
+xdotool key Return                         # 決定 has the focus
+yellow_after=0
+for _ in $(seq 100); do
+    sleep 0.05
+    yellow_after=$("$probe" count "$main_wid" ffff00) || die "cannot read the main window"
+    ((yellow_after >= yellow_before + 5000)) && break
+done
+((yellow_after >= yellow_before + 5000)) ||
+    die "no chart on the main window (yellow pixels $yellow_before -> $yellow_after)"
+sleep 0.3
+kill -0 "$pid" 2>/dev/null || die "the program ended while being driven"
+program_kib=$(vmhwm_kib "$pid")
+program_rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+kill "$pid"; wait "$pid" 2>/dev/null
+
+read -r _ bare_pid _ < <("$probe" run --keep "$bare") || die "the bare program did not map a window"
+kept_pids+=("$bare_pid")
+sleep 1
+bare_kib=$(vmhwm_kib "$bare_pid")
+bare_rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$bare_pid/status")
+kill "$bare_pid"; wait "$bare_pid" 2>/dev/null
+
+# ---- Report ------------------------------------------------------------------------
+
+awk -v pm="$program_ms" -v bm="$bare_ms" -v pk="$program_kib" -v bk="$bare_kib" \
+    -v pr="$program_rss" -v br="$bare_rss" -v n="$runs" -v sl="$start_limit" -v ml="$memory_limit" \
+    -v ys="$yellow_after" -v pall="$(paste -sd' ' "$work/program.ms")" -v ball="$(paste -sd' ' "$work/bare.ms")" 'BEGIN {
+    if (bm <= 0 || bk <= 0) { print "startup_memory: a bare figure is zero" > "/dev/stderr"; exit 2 }
+    rs = pm / bm; rm = pk / bk
+    printf "start-up to first window mapped (median of %d, ms)\n", n
+    printf "  biorhythm      %8.1f   runs: %s\n", pm, pall
+    printf "  bare Qt        %8.1f   runs: %s\n", bm, ball
+    printf "  ratio          %8.3f   (limit %.2f) %s\n", rs, sl, (rs <= sl ? "OK" : "MISSED")
+    printf "peak resident memory, VmHWM (KiB)\n"
+    printf "  biorhythm      %8d   after drawing a chart (%d yellow px; VmRSS %d)\n", pk, ys, pr
+    printf "  bare Qt        %8d   idle after mapping (VmRSS %d)\n", bk, br
+    printf "  ratio          %8.3f   (limit %.2f) %s\n", rm, ml, (rm <= ml ? "OK" : "MISSED")
+    exit (rs <= sl && rm <= ml) ? 0 : 1
+}'
