@@ -49,7 +49,7 @@ void BM_DrawChartQtCanvas(benchmark::State& state) {
     // The chart must really land on the canvas.
     picture.Clear();
     chart::DrawChart(calculation, title, canvas);
-    const int drawn = DrawnPixels(picture.Backing(), navy.rgb());
+    const int drawn = DrawnPixels(picture.Image(), navy.rgb());
     if (drawn < 5000) {
         state.SkipWithError("the chart left (almost) nothing on the canvas");
         return;
@@ -63,7 +63,7 @@ void BM_DrawChartQtCanvas(benchmark::State& state) {
             state.ResumeTiming();
         }
         chart::DrawChart(calculation, title, canvas);
-        benchmark::DoNotOptimize(picture.Backing().constBits());
+        benchmark::DoNotOptimize(picture.Extent());
         benchmark::ClobberMemory();
     }
 }

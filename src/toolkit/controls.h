@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <functional>
 
@@ -74,5 +75,16 @@ private:
 
 // Loads the 32 x 32 image of an icon file (an .ico holds several sizes).
 QPixmap LoadIcon32(const QString& path);
+
+// A picture to draw at its own size. An uncompressed 24-bit bitmap embedded
+// in the program is used where it lies, with no decoding and no copy; its
+// rows run bottom-up.
+struct Picture {
+    QImage image;
+    bool bottomUp = false;
+    QSize size() const { return image.size(); }
+};
+Picture LoadPicture(const QString& path);
+void DrawPicture(QPainter& painter, const QPoint& topLeft, const Picture& picture);
 
 }  // namespace tk

@@ -14,7 +14,7 @@ namespace tk {
 // The top-level widget of a loaded Form.
 class FormWindow : public QWidget {
 public:
-    FormWindow(Form* owner, const QPixmap& background) : owner_(owner), background_(background) {}
+    FormWindow(Form* owner, Picture background) : owner_(owner), background_(std::move(background)) {}
     void Detach() { owner_ = nullptr; }
 
 protected:
@@ -31,12 +31,12 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());
-        if (!background_.isNull()) painter.drawPixmap(0, 0, background_);
+        DrawPicture(painter, QPoint(0, 0), background_);
     }
 
 private:
     Form* owner_;
-    QPixmap background_;
+    Picture background_;
 };
 
 namespace {
@@ -105,9 +105,8 @@ Form::~Form() {
 }
 
 void Form::Build() {
-    const QPixmap background =
-        form_.backgroundPicture ? QPixmap(QString::fromUtf8(form_.backgroundPicture)) : QPixmap();
-    auto* window = new FormWindow(this, background);
+    Picture background = form_.backgroundPicture ? LoadPicture(QString::fromUtf8(form_.backgroundPicture)) : Picture();
+    auto* window = new FormWindow(this, std::move(background));
     window_ = window;
     Qt::WindowFlags flags = Qt::Window;
     if (form_.titleBar) {

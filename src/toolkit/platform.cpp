@@ -44,16 +44,26 @@ QColor PaletteColour(int number) {
     return QColor(kPalette[static_cast<std::size_t>(number) & 15]);
 }
 
+namespace {
+
+// In order of preference: the classic face, its metric-compatible stand-in,
+// then other Japanese sans-serif faces.
+const char* const kFaces[] = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic",    "IPA Pゴシック",
+                              "Noto Sans CJK JP", "VL PGothic", "TakaoPGothic", "IPAGothic"};
+
+QStringList FaceList() {
+    QStringList faces;
+    for (const char* face : kFaces) faces << QString::fromUtf8(face);
+    return faces;
+}
+
+}  // namespace
+
 QString UiFontFamily() {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
-        for (const char* candidate : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック"}) {
-            const QString name = QString::fromUtf8(candidate);
-            if (installed.contains(name, Qt::CaseInsensitive)) return name;
-        }
-        for (const char* candidate : {"Noto Sans CJK JP", "VL PGothic", "TakaoPGothic", "IPAGothic"}) {
-            const QString name = QString::fromUtf8(candidate);
-            if (installed.contains(name, Qt::CaseInsensitive)) return name;
+        for (const QString& face : FaceList()) {
+            if (installed.contains(face, Qt::CaseInsensitive)) return face;
         }
         return QString("sans-serif");
     }();
@@ -61,11 +71,14 @@ QString UiFontFamily() {
 }
 
 QFont UiFont(int pixelSize, bool bold) {
-    QFont font(UiFontFamily());
+    // The face is picked from the list when the font is first used, so that
+    // building a window does not wait for the font database.
+    QFont font;
+    font.setFamilies(FaceList());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
-    if (bold && !QFontDatabase::styles(font.family()).contains(QStringLiteral("Bold"), Qt::CaseInsensitive)) {
+    if (bold && !QFontDatabase::styles(UiFontFamily()).contains(QStringLiteral("Bold"), Qt::CaseInsensitive)) {
         // A face without a bold style is emboldened by the platform; the
         // classic emboldening also widened every character by one pixel, and
         // the layout's label widths count on that.

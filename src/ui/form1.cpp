@@ -48,7 +48,8 @@ void Form1::ConnectHandlers() {
         &Form1::Command9_Click, &Form1::Command10_Click,
     };
     for (int n = 1; n <= 10; ++n) {
-        QObject::connect(Command(n), &QPushButton::clicked, Command(n), [this, n] { (this->*kButtonClicks[n])(); });
+        const Click handler = kButtonClicks[n];
+        QObject::connect(Command(n), &QPushButton::clicked, Command(n), [this, handler] { (this->*handler)(); });
     }
 
     using KeyPress = void (Form1::*)(short&);
@@ -58,7 +59,8 @@ void Form1::ConnectHandlers() {
         &Form1::Text4_KeyPress, &Form1::Text5_KeyPress, &Form1::Text6_KeyPress,
     };
     for (int n = 1; n <= 6; ++n) {
-        Text(n)->SetKeyPress([this, n](short& keyAscii) { (this->*kKeyPresses[n])(keyAscii); });
+        const KeyPress handler = kKeyPresses[n];
+        Text(n)->SetKeyPress([this, handler](short& keyAscii) { (this->*handler)(keyAscii); });
     }
 
     auto* image3 = Control<tk::IconImage>("Image3");

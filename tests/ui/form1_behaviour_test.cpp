@@ -277,7 +277,7 @@ private slots:
         TypeAllEntries({"55", "5", "15", "12", "17", "10"});
         Decide();
         const QString firstTitle = Title();
-        const QImage firstChart = W<tk::PictureBox>("Picture1")->Backing();
+        const QImage firstChart = W<tk::PictureBox>("Picture1")->Image();
         QCOMPARE(firstTitle, QString("グレゴリオ暦（西暦） 2005年 10月のバイオリズム"));
 
         QTest::mouseClick(Text(6), Qt::LeftButton);
@@ -287,7 +287,7 @@ private slots:
         QCOMPARE(Title(), firstTitle);
         // Drawn over itself: the lines are identical (the smoothed day
         // numbers grow a little stronger where they are printed twice).
-        const QImage secondChart = W<tk::PictureBox>("Picture1")->Backing();
+        const QImage secondChart = W<tk::PictureBox>("Picture1")->Image();
         QCOMPARE(secondChart.copy(0, 0, 1017, 605), firstChart.copy(0, 0, 1017, 605));
         QCOMPARE(form->EntryRecord().Slot(1), std::optional<std::string>("55"));
     }

@@ -1,5 +1,6 @@
 // The toolkit's controls and windows on Qt's offscreen platform.
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QtTest>
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr QRgb kNavy = qRgb(0, 0, 128);
+bool Is(QRgb pixel, QRgb colour) { return (pixel & 0xFFFFFF) == (colour & 0xFFFFFF); }
 
 // A small window: a picture area holding a button, a text box, a label and
 // an icon.
@@ -126,6 +128,43 @@ private slots:
         QCOMPARE(clicked.count(), 1);
     }
 
+    void iconDecoderAgreesWithQtsIconReader() {
+        for (const char* name : {"hand", "pencil", "book", "knob", "books"}) {
+            const QString path = QString(":/icons/%1.ico").arg(name);
+            const QImage ours = tk::LoadIcon32(path).toImage().convertToFormat(QImage::Format_ARGB32);
+            QImageReader reader(path, "ico");
+            QImage theirs;
+            for (int i = 0; i < reader.imageCount() && theirs.size() != QSize(32, 32); ++i) {
+                reader.jumpToImage(i);
+                theirs = reader.read();
+            }
+            QCOMPARE(theirs.size(), QSize(32, 32));
+            theirs = theirs.convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(ours.size(), QSize(32, 32));
+            int transparent = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x) {
+                    const QRgb a = ours.pixel(x, y), b = theirs.pixel(x, y);
+                    QCOMPARE(qAlpha(a), qAlpha(b));
+                    if (qAlpha(a)) QCOMPARE(a, b);
+                    else ++transparent;
+                }
+            QVERIFY2(transparent > 0 && transparent < 32 * 32, name);
+        }
+    }
+
+    void embeddedBitmapIsDrawnFromItsOwnRowsAsQtDecodesIt() {
+        const tk::Picture picture = tk::LoadPicture(":/title.bmp");
+        QVERIFY(picture.bottomUp);  // used in place, not decoded
+        QCOMPARE(picture.size(), QSize(764, 629));
+        QImage drawn(picture.size(), QImage::Format_RGB32);
+        QPainter painter(&drawn);
+        tk::DrawPicture(painter, QPoint(0, 0), picture);
+        painter.end();
+        const QImage reference = QImage(":/title.bmp").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(drawn, reference);
+    }
+
     void pictureBoxDrawsKeepsAndClears() {
         tk::PictureBox picture(QColor(kNavy), nullptr);
         picture.resize(300, 200);
@@ -138,7 +177,7 @@ private slots:
         picture.CurrentX(100);
         picture.CurrentY(150);
         picture.Print(7);
-        const QImage& backing = picture.Backing();
+        const QImage backing = picture.Image();
         QCOMPARE(backing.pixel(120, 100), qRgb(255, 255, 0));
         QCOMPARE(backing.pixel(50, 60), qRgb(255, 0, 0));
         QCOMPARE(backing.pixel(50, 100), qRgb(255, 0, 0));  // drawn later, on top
@@ -160,10 +199,30 @@ private slots:
         QCOMPARE(shown.pixel(120, 100), qRgb(255, 255, 0));
         QCOMPARE(shown.pixel(50, 60), qRgb(255, 0, 0));
 
+        // Only what was drawn on is kept: the rows above the first line and
+        // below the text are not.
+        QVERIFY(picture.Extent().top() >= 15);
+        QVERIFY(picture.Extent().bottom() <= 185);
+
         picture.Clear();
+        QVERIFY(picture.Extent().isEmpty());
         const QImage cleared = picture.grab().toImage();
         for (const QPoint p : {QPoint(120, 100), QPoint(50, 60), QPoint(103, 156), QPoint(5, 5)})
             QCOMPARE(cleared.pixel(p), kNavy);
+    }
+
+    void drawingOutsideTheShownPartKeepsNothing() {
+        QWidget window;
+        window.resize(100, 80);
+        tk::PictureBox picture(QColor(kNavy), &window);
+        picture.setGeometry(0, 0, 200, 200);  // larger than its window
+        picture.Line(150, 10, 190, 10, 14);   // beyond the window's edge
+        QVERIFY(picture.Extent().isEmpty());
+        picture.Line(0, 50, 1000, 50, 14);    // runs on past the edge
+        QCOMPARE(picture.Image().size(), QSize(100, 80));
+        QVERIFY(Is(picture.Image().pixel(99, 50), qRgb(255, 255, 0)));
+        QVERIFY(picture.Extent().right() <= 99);
+        picture.Line(-1e30f, 1e30f, 5, 5, 12);  // absurd coordinates do no harm
     }
 
     void printWritesSignDigitsAndTrailingSpace() {
@@ -275,6 +334,7 @@ private slots:
         QCOMPARE(font.pixelSize(), 16);
         QVERIFY(font.bold());
         const QString family = tk::UiFontFamily();
+        QCOMPARE(QFontInfo(font).family(), family);  // the list resolves to the same face
         QVERIFY2(family == "ＭＳ Ｐゴシック" || family == "MS PGothic" || family == "IPAPGothic" ||
                      QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
                  qPrintable(family));
