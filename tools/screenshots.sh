@@ -20,43 +20,22 @@ for tool in Xvfb xdotool xdpyinfo import; do
 done
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/biorhythm-shots.XXXXXX")
-XVFB_PID=
+# shellcheck source=SCRIPTDIR/lib/xvfb.sh
+source "$ROOT/tools/lib/xvfb.sh"
 APP_PID=
 cleanup() {
     if [[ -n $APP_PID ]] && kill -0 "$APP_PID" 2>/dev/null; then
         kill "$APP_PID" 2>/dev/null || true
         wait "$APP_PID" 2>/dev/null || true
     fi
-    if [[ -n $XVFB_PID ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    stop_private_xvfb
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 die() { echo "error: $*" >&2; exit 1; }
 
-start_xvfb() {
-    local n _ start=$((100 + RANDOM % 400))
-    for n in $(seq "$start" $((start + 9))); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        for _ in $(seq 50); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=
-    done
-    die "could not start Xvfb"
-}
+start_xvfb() { start_private_xvfb "$WORK/xvfb.log" || die "could not start Xvfb"; }
 
 # Id of a visible window of the program with client size W×H, other than
 # EXCLUDE; waits up to 10 s.

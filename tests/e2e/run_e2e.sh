@@ -29,7 +29,8 @@ for tool in Xvfb xdotool xdpyinfo convert import; do
 done
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/biorhythm-e2e.XXXXXX")
-XVFB_PID=
+# shellcheck source=SCRIPTDIR/../../tools/lib/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/xvfb.sh"
 APP_PID=
 APP_STATUS=
 RESULT=1
@@ -39,10 +40,7 @@ cleanup() {
         kill "$APP_PID" 2>/dev/null || true
         wait "$APP_PID" 2>/dev/null || true
     fi
-    if [[ -n $XVFB_PID ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    stop_private_xvfb
     if [[ $RESULT -eq 0 ]]; then
         rm -rf "$WORK"
     else
@@ -69,28 +67,8 @@ log() { echo "[$CASE] $*"; }
 # ---- Display ------------------------------------------------------------
 
 start_xvfb() {
-    local n
-    local start=$((100 + RANDOM % 400))
-    for n in $(seq "$start" $((start + 9))); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        local _
-        for _ in $(seq 50); do
-            if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                log "Xvfb on $DISPLAY"
-                return 0
-            fi
-            sleep 0.1
-        done
-        # Lost a race for this number, or too slow: try the next one.
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=
-    done
-    fail "could not start Xvfb (tried :$start..:$((start + 9)))"
+    start_private_xvfb "$WORK/xvfb.log" || fail "could not start Xvfb"
+    log "Xvfb on $DISPLAY"
 }
 
 # ---- Program and windows --------------------------------------------------

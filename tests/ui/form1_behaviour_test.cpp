@@ -4,7 +4,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
-#include "toolkit/platform.h"
+#include "support/form_testing.h"
 #include "ui/form1.h"
 
 namespace {
@@ -21,19 +21,13 @@ bool ColourNear(const QImage& image, int x, int y0, int y1, QRgb colour) {
 
 }  // namespace
 
-class Form1BehaviourTest : public QObject {
+class Form1BehaviourTest : public QObject, testing_support::RecordsPlatform {
     Q_OBJECT
 
     ui::Form1* form = nullptr;
-    QStringList messages;
-    int endRequests = 0;
 
     template <class T = QWidget>
-    T* W(const QString& name) {
-        T* widget = form->Control<T>(qPrintable(name));
-        if (!widget) qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
+    T* W(const QString& name) { return testing_support::FindControl<T>(*form, name); }
     QWidget* Command(int n) { return W(QString("Command%1").arg(n)); }
     QLineEdit* Text(int n) { return W<QLineEdit>(QString("Text%1").arg(n)); }
     QString Title() { return W<QLabel>("Label11")->text(); }
@@ -70,18 +64,14 @@ class Form1BehaviourTest : public QObject {
 
 private slots:
     void init() {
-        messages.clear();
-        endRequests = 0;
-        tk::SetMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
-        tk::SetEndHandler([this] { ++endRequests; });
+        StartRecording();
         form = new ui::Form1;
         Open();
     }
     void cleanup() {
         delete form;
         form = nullptr;
-        tk::SetMessageBoxHandler({});
-        tk::SetEndHandler({});
+        StopRecording();
     }
 
     void eraButtons_data() {

@@ -6,21 +6,15 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
-#include "toolkit/platform.h"
+#include "support/form_testing.h"
 #include "ui/form1.h"
 
-class Form1EnduranceTest : public QObject {
+class Form1EnduranceTest : public QObject, testing_support::RecordsPlatform {
     Q_OBJECT
 
     ui::Form1* form = nullptr;
-    QStringList messages;
-    int endRequests = 0;
 
-    QWidget* W(const QString& name) {
-        QWidget* widget = form->Control<QWidget>(qPrintable(name));
-        if (!widget) qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
+    QWidget* W(const QString& name) { return testing_support::FindControl(*form, name); }
     QLineEdit* Text(int n) { return static_cast<QLineEdit*>(W(QString("Text%1").arg(n))); }
 
     void Open() {
@@ -66,18 +60,14 @@ class Form1EnduranceTest : public QObject {
 
 private slots:
     void init() {
-        messages.clear();
-        endRequests = 0;
-        tk::SetMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
-        tk::SetEndHandler([this] { ++endRequests; });
+        StartRecording();
         form = new ui::Form1;
         Open();
     }
     void cleanup() {
         delete form;
         form = nullptr;
-        tk::SetMessageBoxHandler({});
-        tk::SetEndHandler({});
+        StopRecording();
     }
 
     void megabytePasteIntoEveryBoxIsAnInputError() {

@@ -2,6 +2,7 @@
 // focus and load state, read back from the real widgets.
 #include <QtTest>
 
+#include "support/form_testing.h"
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "ui/form1.h"
@@ -21,11 +22,7 @@ class Form1LayoutTest : public QObject {
     ui::Form1* form = nullptr;
 
     template <class T = QWidget>
-    T* W(const char* name) {
-        T* widget = form->Control<T>(name);
-        if (!widget) qFatal("no control %s", name);
-        return widget;
-    }
+    T* W(const char* name) { return testing_support::FindControl<T>(*form, name); }
 
 private slots:
     void init() {

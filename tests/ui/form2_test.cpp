@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "toolkit/controls.h"
+#include "support/form_testing.h"
 #include "toolkit/platform.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -17,19 +18,16 @@ int VisibleWindows() {
 
 }  // namespace
 
-class Form2Test : public QObject {
+class Form2Test : public QObject, testing_support::RecordsPlatform {
     Q_OBJECT
 
     ui::Form2* title = nullptr;
-    int endRequests = 0;
 
     QWidget* Start() { return title->Control<QWidget>("Command1"); }
 
 private slots:
     void init() {
-        endRequests = 0;
-        tk::SetEndHandler([this] { ++endRequests; });
-        tk::SetMessageBoxHandler([](QWidget*, const QString&) {});
+        StartRecording();
         title = new ui::Form2;
         title->Show();
         QVERIFY(QTest::qWaitForWindowExposed(title->Window()));
@@ -37,8 +35,7 @@ private slots:
     void cleanup() {
         delete title;
         title = nullptr;
-        tk::SetEndHandler({});
-        tk::SetMessageBoxHandler({});
+        StopRecording();
     }
 
     void startShowsOnlyTheTitleWindowWithFocusOnStart() {

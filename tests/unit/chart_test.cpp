@@ -7,38 +7,15 @@
 
 #include "calc/entries.h"
 #include "chart/chart.h"
+#include "support/recording_chart.h"
 
 namespace {
 
 using testing::ElementsAre;
 
-struct Call {
-    enum Kind { kLine, kForeColor, kCurrentX, kCurrentY, kPrint, kClear } kind;
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    int colour = 0;
-    double number = 0;
-};
-
-class RecordingCanvas : public chart::ChartCanvas {
-public:
-    void Line(float x1, float y1, float x2, float y2, int colour) override {
-        calls.push_back({Call::kLine, x1, y1, x2, y2, colour});
-    }
-    void ForeColor(int colour) override { calls.push_back({Call::kForeColor, 0, 0, 0, 0, colour}); }
-    void CurrentX(float x) override { calls.push_back({Call::kCurrentX, x}); }
-    void CurrentY(float y) override { calls.push_back({Call::kCurrentY, y}); }
-    void Print(double number) override { calls.push_back({Call::kPrint, 0, 0, 0, 0, 0, number}); }
-    void Clear() override { calls.push_back({Call::kClear}); }
-
-    std::vector<Call> calls;
-};
-
-class RecordingTitle : public chart::ChartTitle {
-public:
-    void SetVisible(bool v) override { events.push_back(v ? "visible" : "hidden"); }
-    void SetCaption(const std::string& caption) override { events.push_back("caption:" + caption); }
-    std::vector<std::string> events;
-};
+using testing_support::Call;
+using testing_support::RecordingCanvas;
+using testing_support::RecordingTitle;
 
 calc::Calculation Calculation(const char* year, const char* month) {
     calc::EntryRecord record;

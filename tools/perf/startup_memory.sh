@@ -35,31 +35,17 @@ done
 
 # ---- A private X server ------------------------------------------------------
 
-display=
-for n in $(seq 91 199); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-done
-[[ -n $display ]] || die "no free display number"
-
-xvfb_pid=
+# shellcheck source=SCRIPTDIR/../lib/xvfb.sh
+source "$here/../lib/xvfb.sh"
 kept_pids=()
 work=$(mktemp -d)
 cleanup() {
     for p in "${kept_pids[@]}"; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
-    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    stop_private_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.05
-done
-xdpyinfo >/dev/null 2>&1 || die "Xvfb :$display does not answer"
+start_private_xvfb "$work/xvfb.log" || die "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$work/runtime
