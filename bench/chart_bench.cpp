@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 
+#include "bench_support.h"
 #include "calc/entries.h"
 #include "calc/rhythm.h"
 #include "chart/chart.h"
@@ -21,16 +22,6 @@ calc::Calculation OctoberCalculation() {
     for (int slot = 1; slot <= calc::EntryRecord::kSlots; ++slot) record.Commit(slot, texts[slot - 1]);
     const auto entries = calc::ApplyEraOffsets(record, calc::kShowaOffset, calc::kWesternOffset);
     return calc::Calculate(entries);
-}
-
-// Count of pixels that are not the background colour.
-int DrawnPixels(const QImage& image, QRgb background) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) n += (line[x] & 0xFFFFFF) != (background & 0xFFFFFF);
-    }
-    return n;
 }
 
 // Arg 0: every chart is drawn over the previous one, as pressing 決定 again

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <memory>
 
+#include "bench_support.h"
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/platform.h"
@@ -49,15 +50,6 @@ bool OpenMainWindowWithEntries(MainWindow& w) {
     w.picture = w.form->Control<tk::PictureBox>("Picture1");
     QApplication::processEvents();
     return w.picture != nullptr;
-}
-
-int DrawnPixels(const QImage& image, QRgb background) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) n += (line[x] & 0xFFFFFF) != (background & 0xFFFFFF);
-    }
-    return n;
 }
 
 // Arg 1: 再計算 (Command10_Click) clears the chart before every 決定, outside

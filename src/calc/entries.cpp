@@ -22,9 +22,9 @@ const std::optional<std::string>& EntryRecord::Slot(int slot) const {
 
 namespace {
 
-// Rewrites the full-width forms that a Japanese input method produces into
-// ASCII and drops the blanks around the number. Returns nullopt for any
-// character that cannot be part of a number.
+// Rewrites the full-width forms that a Japanese input method produces, and
+// the ideographic space, into ASCII. Returns nullopt for any character that
+// cannot be part of a number.
 std::optional<std::string> NormaliseNumberText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -54,10 +54,14 @@ std::optional<std::string> NormaliseNumberText(std::string_view text) {
         }
         return std::nullopt;
     }
-    const auto first = out.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string{};
-    const auto last = out.find_last_not_of(" \t");
-    return out.substr(first, last - first + 1);
+    return out;
+}
+
+// The text without the blanks around it.
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -68,16 +72,12 @@ std::optional<double> ParseNumberText(std::string_view text) {
     // Plain ASCII text, the common case, is read where it stands; only text
     // with full-width forms or ideographic spaces is rewritten first.
     std::optional<std::string> normalised;
-    std::string_view s = text;
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        const auto first = s.find_first_not_of(" \t");
-        s = first == std::string_view::npos ? std::string_view{} : s.substr(first, s.find_last_not_of(" \t") - first + 1);
-    } else {
+    if (!ascii) {
         normalised = NormaliseNumberText(text);
         if (!normalised) return std::nullopt;
-        s = *normalised;
     }
+    std::string_view s = Trimmed(normalised ? std::string_view(*normalised) : text);
     if (s.empty()) return std::nullopt;
 
     bool negative = false;

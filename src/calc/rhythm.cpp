@@ -75,11 +75,6 @@ void FillRhythmSeries(RhythmSeries& series, double elapsedDays, double cycleLeng
 
 Calculation Calculate(const NumericEntries& e) {
     Calculation calc;
-    Calculate(e, calc);
-    return calc;
-}
-
-void Calculate(const NumericEntries& e, Calculation& calc) {
     calc.targetYear = e[5];
     calc.targetMonth = e[6];
     calc.daysInTargetMonth = DaysInTargetMonth(e[5], e[6]);
@@ -90,6 +85,7 @@ void Calculate(const NumericEntries& e, Calculation& calc) {
     for (int r = 1; r <= kRhythmCount; ++r) {
         FillRhythmSeries(calc.series[r], calc.elapsedDays, calc.cycleLengths[r], calc.daysInTargetMonth);
     }
+    return calc;
 }
 
 bool CalculationStaysFinite(const NumericEntries& e) {

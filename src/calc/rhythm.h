@@ -70,7 +70,6 @@ struct Calculation {
 
 // Runs the whole calculation on entries that have passed ValidateEntries.
 Calculation Calculate(const NumericEntries& entries);
-void Calculate(const NumericEntries& entries, Calculation& result);  // in place
 
 // True when every step of Calculate stays finite for these entries (a year
 // near the top of the double range would overflow the day numbers).

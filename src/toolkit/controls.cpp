@@ -1,9 +1,9 @@
 #include "controls.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QResource>
 #include <cstring>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,13 +35,6 @@ void CommandButton::SetGraphical(const QPixmap& icon) {
             }
     iconRows_ = bottom < 0 ? qMakePair(0, image.height() - 1) : qMakePair(top, bottom);
     update();
-}
-
-QSize CommandButton::sizeHint() const {
-    if (icon_.isNull()) return QPushButton::sizeHint();
-    const QFontMetrics metrics(font());
-    return {std::max(icon_.width(), metrics.horizontalAdvance(text())) + 8,
-            icon_.height() + metrics.height() + 6};
 }
 
 void CommandButton::keyPressEvent(QKeyEvent* event) {
@@ -169,16 +162,16 @@ namespace {
 // (1, 4 or 8 bits a pixel) and a transparency mask, the form every icon of
 // the program has. Decoding it here spares the start-up Qt's image-format
 // plugins. Returns a null image for anything else.
-QImage DecodeIcon32(const QByteArray& file) {
-    const auto u16 = [&](qsizetype at) { return quint16(uchar(file[at]) | uchar(file[at + 1]) << 8); };
-    const auto u32 = [&](qsizetype at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
-    if (file.size() < 6 || u16(0) != 0 || u16(2) != 1) return {};
+QImage DecodeIcon32(const uchar* file, qsizetype size) {
+    const auto u16 = [file](qsizetype at) { return qFromLittleEndian<quint16>(file + at); };
+    const auto u32 = [file](qsizetype at) { return qFromLittleEndian<quint32>(file + at); };
+    if (size < 6 || u16(0) != 0 || u16(2) != 1) return {};
     const int count = u16(4);
-    for (int i = 0; i < count && file.size() >= 6 + 16 * (i + 1); ++i) {
+    for (int i = 0; i < count && size >= 6 + 16 * (i + 1); ++i) {
         const qsizetype entry = 6 + 16 * i;
-        if (uchar(file[entry]) != 32 || uchar(file[entry + 1]) != 32) continue;
+        if (file[entry] != 32 || file[entry + 1] != 32) continue;
         const qsizetype dib = u32(entry + 12);
-        if (dib < 0 || dib + 40 > file.size() || u32(dib) != 40) return {};
+        if (dib + 40 > size || u32(dib) != 40) return {};
         const int bits = u16(dib + 14);
         if ((bits != 1 && bits != 4 && bits != 8) || u32(dib + 16) != 0) return {};
         const int colours = u32(dib + 32) ? int(u32(dib + 32)) : 1 << bits;
@@ -186,20 +179,20 @@ QImage DecodeIcon32(const QByteArray& file) {
         const qsizetype xorStride = ((32 * bits + 31) / 32) * 4;
         const qsizetype pixels = palette + 4 * colours;
         const qsizetype mask = pixels + xorStride * 32;
-        if (colours > 256 || mask + 4 * 32 > file.size()) return {};
+        if (colours > 256 || mask + 4 * 32 > size) return {};
         QImage image(32, 32, QImage::Format_ARGB32);
         for (int y = 0; y < 32; ++y) {
             const qsizetype row = 31 - y;  // bottom-up
             for (int x = 0; x < 32; ++x) {
-                const bool transparent = uchar(file[mask + row * 4 + x / 8]) & (0x80 >> (x % 8));
+                const bool transparent = file[mask + row * 4 + x / 8] & (0x80 >> (x % 8));
                 const int bitOffset = x * bits;
-                const int index = (uchar(file[pixels + row * xorStride + bitOffset / 8]) >> (8 - bits - bitOffset % 8)) &
-                                  ((1 << bits) - 1);
+                const int index =
+                    (file[pixels + row * xorStride + bitOffset / 8] >> (8 - bits - bitOffset % 8)) & ((1 << bits) - 1);
                 if (transparent || index >= colours) {
                     image.setPixel(x, y, 0);
                 } else {
                     const qsizetype c = palette + 4 * index;  // blue, green, red, reserved
-                    image.setPixel(x, y, qRgb(uchar(file[c + 2]), uchar(file[c + 1]), uchar(file[c])));
+                    image.setPixel(x, y, qRgb(file[c + 2], file[c + 1], file[c]));
                 }
             }
         }
@@ -211,8 +204,8 @@ QImage DecodeIcon32(const QByteArray& file) {
 // The rows of a bottom-up, uncompressed 24-bit device-independent bitmap
 // file, used where they lie: the image shows the picture upside down.
 QImage BitmapRows24(const uchar* data, qsizetype size) {
-    const auto u16 = [&](qsizetype at) { return quint16(data[at] | data[at + 1] << 8); };
-    const auto u32 = [&](qsizetype at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
+    const auto u16 = [data](qsizetype at) { return qFromLittleEndian<quint16>(data + at); };
+    const auto u32 = [data](qsizetype at) { return qFromLittleEndian<quint32>(data + at); };
     if (size < 54 || data[0] != 'B' || data[1] != 'M' || u32(14) != 40) return {};
     const qint32 width = qint32(u32(18)), height = qint32(u32(22));
     const qsizetype offset = u32(10);
@@ -248,20 +241,10 @@ void DrawPicture(QPainter& painter, const QPoint& topLeft, const Picture& pictur
 
 QPixmap LoadIcon32(const QString& path) {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QImage image = DecodeIcon32(file.readAll());
-        if (!image.isNull()) return QPixmap::fromImage(image);
-    }
-    // Any other picture: whatever Qt can read, at 32 x 32.
-    QImageReader reader(path);
-    QImage best;
-    for (int i = 0; i < std::max(1, reader.imageCount()); ++i) {
-        if (i > 0 && !reader.jumpToImage(i)) break;
-        const QImage image = reader.read();
-        if (image.size() == QSize(32, 32)) return QPixmap::fromImage(image);
-        if (best.isNull() || image.width() > best.width()) best = image;
-    }
-    return QPixmap::fromImage(best.scaled(32, 32, Qt::KeepAspectRatio, Qt::FastTransformation));
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QImage icon = DecodeIcon32(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size());
+    // Any other picture: as Qt reads it, at 32 x 32.
+    return QPixmap::fromImage(icon.isNull() ? QImage(path).scaled(32, 32, Qt::KeepAspectRatio) : icon);
 }
 
 }  // namespace tk

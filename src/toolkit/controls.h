@@ -18,7 +18,6 @@ class CommandButton : public QPushButton {
 public:
     CommandButton(const QString& caption, QWidget* parent);
     void SetGraphical(const QPixmap& icon);
-    QSize sizeHint() const override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
