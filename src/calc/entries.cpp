@@ -131,10 +131,20 @@ bool ValidateEntries(const NumericEntries& entries) {
         if (!v || !std::isfinite(*v)) return false;
     }
     const NumericEntries& e = entries;
-    // All nine checks are evaluated, in this order, and or-ed.
-    const bool failed = (e[5] < 1876) | (e[1] < 1876) | (e[3] > 31) | (e[4] > 24) |
-                        (e[6] <= 0) | (e[2] > 12) | (e[2] <= 0) | (e[4] < 0) | (e[6] > 12);
-    return !failed && CalculationStaysFinite(entries);
+    // All nine checks are evaluated, in this order; any one failing fails.
+    const bool failures[] = {
+        e[5] < 1876,  // target year
+        e[1] < 1876,  // birth year
+        e[3] > 31,    // birth day
+        e[4] > 24,    // birth time
+        e[6] <= 0,    // target month
+        e[2] > 12,    // birth month
+        e[2] <= 0,    // birth month
+        e[4] < 0,     // birth time
+        e[6] > 12,    // target month
+    };
+    return std::none_of(std::begin(failures), std::end(failures), [](bool failed) { return failed; }) &&
+           CalculationStaysFinite(entries);
 }
 
 std::string NumberText(double value) {
