@@ -1,15 +1,13 @@
 #include "controls.h"
 
-#include <QFile>
-#include <QtEndian>
-#include <QResource>
-#include <cstring>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <cmath>
 
 namespace tk {
 
@@ -69,7 +67,7 @@ void CommandButton::paintEvent(QPaintEvent* event) {
     const int pictureHeight = iconRows_.second - iconRows_.first + 1;
     const int pictureTop = std::max(2, (textRect.top() - pictureHeight) / 2);
     const QSize logical = icon_.deviceIndependentSize().toSize();
-    painter.drawPixmap((width() - logical.width()) / 2 + shift, pictureTop - iconRows_.first + shift, icon_);
+    DrawPixelArt(painter, QPoint((width() - logical.width()) / 2 + shift, pictureTop - iconRows_.first + shift), icon_);
     if (pictureTop + pictureHeight > textRect.top()) {
         // Too low for both: the caption stays legible on a patch of the
         // button face over the bottom of the picture.
@@ -144,6 +142,13 @@ IconImage::IconImage(const QPixmap& icon, QWidget* parent) : QLabel(parent) {
     setFixedSize(32, 32);
 }
 
+void IconImage::paintEvent(QPaintEvent*) {
+    // Drawn here rather than by the label, which smooths the picture on a
+    // high-DPI screen.
+    QPainter painter(this);
+    DrawPixelArt(painter, QPoint(0, 0), pixmap());
+}
+
 void IconImage::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;
     event->accept();
@@ -156,95 +161,23 @@ void IconImage::mouseReleaseEvent(QMouseEvent* event) {
     if (click) emit clicked();
 }
 
-namespace {
-
-// Reads the 32 x 32 image of an icon file with an indexed-colour bitmap
-// (1, 4 or 8 bits a pixel) and a transparency mask, the form every icon of
-// the program has. Decoding it here spares the start-up Qt's image-format
-// plugins. Returns a null image for anything else.
-QImage DecodeIcon32(const uchar* file, qsizetype size) {
-    const auto u16 = [file](qsizetype at) { return qFromLittleEndian<quint16>(file + at); };
-    const auto u32 = [file](qsizetype at) { return qFromLittleEndian<quint32>(file + at); };
-    if (size < 6 || u16(0) != 0 || u16(2) != 1) return {};
-    const int count = u16(4);
-    for (int i = 0; i < count && size >= 6 + 16 * (i + 1); ++i) {
-        const qsizetype entry = 6 + 16 * i;
-        if (file[entry] != 32 || file[entry + 1] != 32) continue;
-        const qsizetype dib = u32(entry + 12);
-        if (dib + 40 > size || u32(dib) != 40) return {};
-        const int bits = u16(dib + 14);
-        if ((bits != 1 && bits != 4 && bits != 8) || u32(dib + 16) != 0) return {};
-        const int colours = u32(dib + 32) ? int(u32(dib + 32)) : 1 << bits;
-        const qsizetype palette = dib + 40;
-        const qsizetype xorStride = ((32 * bits + 31) / 32) * 4;
-        const qsizetype pixels = palette + 4 * colours;
-        const qsizetype mask = pixels + xorStride * 32;
-        if (colours > 256 || mask + 4 * 32 > size) return {};
-        QImage image(32, 32, QImage::Format_ARGB32);
-        for (int y = 0; y < 32; ++y) {
-            const qsizetype row = 31 - y;  // bottom-up
-            for (int x = 0; x < 32; ++x) {
-                const bool transparent = file[mask + row * 4 + x / 8] & (0x80 >> (x % 8));
-                const int bitOffset = x * bits;
-                const int index =
-                    (file[pixels + row * xorStride + bitOffset / 8] >> (8 - bits - bitOffset % 8)) & ((1 << bits) - 1);
-                if (transparent || index >= colours) {
-                    image.setPixel(x, y, 0);
-                } else {
-                    const qsizetype c = palette + 4 * index;  // blue, green, red, reserved
-                    image.setPixel(x, y, qRgb(file[c + 2], file[c + 1], file[c]));
-                }
-            }
-        }
-        return image;
+QPixmap LoadIcon32(const QString& path) {
+    QImageReader reader(path);
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        reader.jumpToImage(i);
+        const QImage image = reader.read();
+        if (image.size() == QSize(32, 32)) return QPixmap::fromImage(image);
     }
     return {};
 }
 
-// The rows of a bottom-up, uncompressed 24-bit device-independent bitmap
-// file, used where they lie: the image shows the picture upside down.
-QImage BitmapRows24(const uchar* data, qsizetype size) {
-    const auto u16 = [data](qsizetype at) { return qFromLittleEndian<quint16>(data + at); };
-    const auto u32 = [data](qsizetype at) { return qFromLittleEndian<quint32>(data + at); };
-    if (size < 54 || data[0] != 'B' || data[1] != 'M' || u32(14) != 40) return {};
-    const qint32 width = qint32(u32(18)), height = qint32(u32(22));
-    const qsizetype offset = u32(10);
-    if (u16(28) != 24 || u32(30) != 0 || width <= 0 || height <= 0 || width > 16384 || height > 16384) return {};
-    const qsizetype stride = (qsizetype(width) * 3 + 3) / 4 * 4;
-    if (offset + stride * height > size) return {};
-    return QImage(data + offset, width, height, stride, QImage::Format_BGR888);  // the file's byte order
-}
-
-}  // namespace
-
-Picture LoadPicture(const QString& path) {
-    const QResource resource(path);
-    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {
-        QImage rows = BitmapRows24(resource.data(), resource.size());
-        if (!rows.isNull()) return {std::move(rows), true};
-    }
-    return {QImage(path), false};
-}
-
-void DrawPicture(QPainter& painter, const QPoint& topLeft, const Picture& picture) {
-    if (picture.image.isNull()) return;
-    if (!picture.bottomUp) {
-        painter.drawImage(topLeft, picture.image);
-        return;
-    }
-    painter.save();
-    painter.translate(topLeft.x(), topLeft.y() + picture.image.height());
-    painter.scale(1, -1);
-    painter.drawImage(0, 0, picture.image);
-    painter.restore();
-}
-
-QPixmap LoadIcon32(const QString& path) {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    const QImage icon = DecodeIcon32(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size());
-    // Any other picture: as Qt reads it, at 32 x 32.
-    return QPixmap::fromImage(icon.isNull() ? QImage(path).scaled(32, 32, Qt::KeepAspectRatio) : icon);
+void DrawPixelArt(QPainter& painter, const QPoint& topLeft, const QPixmap& picture) {
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const bool wholeNumber = ratio == std::floor(ratio);
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !wholeNumber);
+    painter.drawPixmap(topLeft, picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
 }  // namespace tk

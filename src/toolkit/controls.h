@@ -65,6 +65,7 @@ signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -72,18 +73,14 @@ private:
     bool pressed_ = false;
 };
 
-// Loads the 32 x 32 image of an icon file (an .ico holds several sizes).
+// The 32 x 32 image of an icon file (an .ico holds several sizes), as Qt's
+// image readers decode it; a null pixmap when the file has none.
 QPixmap LoadIcon32(const QString& path);
 
-// A picture to draw at its own size. An uncompressed 24-bit bitmap embedded
-// in the program is used where it lies, with no decoding and no copy; its
-// rows run bottom-up.
-struct Picture {
-    QImage image;
-    bool bottomUp = false;
-    QSize size() const { return image.size(); }
-};
-Picture LoadPicture(const QString& path);
-void DrawPicture(QPainter& painter, const QPoint& topLeft, const Picture& picture);
+// Draws a picture at its own size in logical pixels. Where the screen's scale
+// factor is a whole number, every pixel of the picture becomes a sharp square;
+// at fractional factors it is smoothed, which looks better than squares of
+// uneven sizes.
+void DrawPixelArt(QPainter& painter, const QPoint& topLeft, const QPixmap& picture);
 
 }  // namespace tk

@@ -14,7 +14,7 @@ namespace tk {
 // The top-level widget of a loaded Form.
 class FormWindow : public QWidget {
 public:
-    FormWindow(Form* owner, Picture background) : owner_(owner), background_(std::move(background)) {}
+    FormWindow(Form* owner, QPixmap background) : owner_(owner), background_(std::move(background)) {}
     void Detach() { owner_ = nullptr; }
 
 protected:
@@ -31,12 +31,12 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());
-        DrawPicture(painter, QPoint(0, 0), background_);
+        DrawPixelArt(painter, QPoint(0, 0), background_);
     }
 
 private:
     Form* owner_;
-    Picture background_;
+    QPixmap background_;  // drawn once at 0,0 at its own size
 };
 
 namespace {
@@ -105,7 +105,7 @@ Form::~Form() {
 }
 
 void Form::Build() {
-    Picture background = form_.backgroundPicture ? LoadPicture(QString::fromUtf8(form_.backgroundPicture)) : Picture();
+    QPixmap background = form_.backgroundPicture ? QPixmap(QString::fromUtf8(form_.backgroundPicture)) : QPixmap();
     auto* window = new FormWindow(this, std::move(background));
     window_ = window;
     Qt::WindowFlags flags = Qt::Window;
