@@ -117,14 +117,6 @@ private slots:
         QVERIFY(Is(picture.Image().pixel(740, 210), kYellow));
         QCOMPARE(label.text(), QString("グレゴリオ暦（西暦） 2005年 2月のバイオリズム"));
     }
-
-    void highDpiBackingImageHasTheScreensPixelRatio() {
-        tk::PictureBox picture(QColor(kNavy), nullptr);
-        picture.resize(100, 100);
-        picture.Line(10, 10, 90, 10, 14);
-        QCOMPARE(picture.Image().devicePixelRatio(), picture.devicePixelRatioF());
-        QCOMPARE(picture.Image().size(), (QSizeF(100, 100) * picture.devicePixelRatioF()).toSize());
-    }
 };
 
 QTEST_MAIN(ChartCanvasTest)
