@@ -46,8 +46,11 @@ void PictureBox::DrawOnImage(const QRectF& dirty, Draw draw) {
         draw(painter);
     }
     // The part drawn on, a pixel to spare, cut to what can be seen first so
-    // that far-off coordinates stay within range.
-    update(dirty.adjusted(-1, -1, 1, 1).intersected(QRectF(shown)).toAlignedRect());
+    // that far-off coordinates stay within range. Everything drawn since the
+    // last paint goes to Qt as one growing rectangle, which it merges at once;
+    // a region of hundreds of small ones costs more than the drawing.
+    unpainted_ |= dirty.adjusted(-1, -1, 1, 1).intersected(QRectF(shown)).toAlignedRect();
+    update(unpainted_);
 }
 
 void PictureBox::Line(float x1, float y1, float x2, float y2, int colour) {
@@ -92,8 +95,11 @@ QImage PictureBox::Image() const {
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
+    unpainted_ = QRect();
     QPainter painter(this);
-    painter.fillRect(event->rect(), background_);
+    // The kept image, and the background wherever it does not reach.
+    const QRect imageRect(imageOrigin_, image_.deviceIndependentSize().toSize());
+    for (const QRect& rect : QRegion(event->rect()).subtracted(imageRect)) painter.fillRect(rect, background_);
     if (!image_.isNull()) painter.drawImage(imageOrigin_, image_);
 }
 

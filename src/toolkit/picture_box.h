@@ -53,6 +53,7 @@ private:
     QColor background_;
     QImage image_;     // null until something is drawn, and after Clear
     QPoint imageOrigin_;  // where the image lies in the area
+    QRect unpainted_;     // drawn on since the last paint
     QColor textColour_{Qt::black};
     float currentX_ = 0;
     float currentY_ = 0;
