@@ -124,14 +124,22 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
 
 void Label::SetCaption(const QString& caption) {
     setText(caption);
-    resize(sizeHint());
+    FitCaption();
 }
 
 void Label::SetBorder(bool border) {
     // The thin sunken edge, 2 px on each side.
     setFrameStyle(border ? (QFrame::WinPanel | QFrame::Sunken) : QFrame::NoFrame);
     setLineWidth(border ? 2 : 0);
-    resize(sizeHint());
+    FitCaption();
+}
+
+void Label::FitCaption() {
+    // As wide as the text, and one line of the font high: the font's pixel
+    // size, which the faces of the program fill from ascent to descent. Qt's
+    // own size hint rounds ascent and descent up on their own and adds a
+    // pixel or two.
+    resize(sizeHint().width(), QFontInfo(font()).pixelSize() + 2 * frameWidth());
 }
 
 // ---- IconImage -------------------------------------------------------------

@@ -52,6 +52,9 @@ public:
     Label(const QString& caption, QWidget* parent);
     void SetCaption(const QString& caption);
     void SetBorder(bool border);
+
+private:
+    void FitCaption();
 };
 
 // A 32 x 32 icon whose transparent pixels show what lies beneath; it can be

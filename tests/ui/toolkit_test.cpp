@@ -116,10 +116,13 @@ private slots:
         label.SetCaption("グレゴリオ暦（西暦） 2005年 4月のバイオリズム");
         const int longWidth = label.width();
         QVERIFY2(longWidth > 300, qPrintable(QString::number(longWidth)));
-        QCOMPARE(label.height(), label.sizeHint().height());
+        QCOMPARE(label.height(), 16);  // one line of its 16-px font
         label.SetCaption("短い");
         QVERIFY(label.width() < longWidth / 4);
         QVERIFY(!label.wordWrap());
+        label.SetBorder(true);  // 2 px on each side
+        QCOMPARE(label.height(), 20);
+        QVERIFY(label.width() >= label.fontMetrics().horizontalAdvance("短い") + 4);
     }
 
     void iconClickNeedsPressAndReleaseInside() {
