@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "toolkit/platform.h"
+#include "ui/form2.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     previousHandler = qInstallMessageHandler(QuietMessages);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("biorhythm_bench"));
-    tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
+    tk::SetApplicationTitle(QString::fromUtf8(ui::kApplicationTitle));
 
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

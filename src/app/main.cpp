@@ -8,7 +8,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("biorhythm"));
     QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
-    tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
+    tk::SetApplicationTitle(QString::fromUtf8(ui::kApplicationTitle));
 
     ui::Form2 titleWindow;
     titleWindow.Show();

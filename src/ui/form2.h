@@ -9,6 +9,9 @@
 
 namespace ui {
 
+// The application's title, the caption of its message box.
+inline constexpr const char* kApplicationTitle = "バイオリズム";
+
 class Form2 : public tk::Form {
 public:
     Form2();

@@ -1,11 +1,13 @@
 // The main window driven with real key and mouse events: era buttons, the
 // entry chain, 決定, 再計算, closing and reopening.
+#include <QMessageBox>
 #include <QtTest>
 
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "support/form_testing.h"
 #include "ui/form1.h"
+#include "ui/form2.h"
 
 namespace {
 
@@ -159,6 +161,63 @@ private slots:
         Decide();
         QCOMPARE(messages.size(), 1);
         QCOMPARE(endRequests, 1);
+        QVERIFY(!form->IsLoaded());
+    }
+
+    void inputErrorWarnsWhileTheWindowIsStillOpenThenClosesItThenEnds() {
+        // The real message box this time, captioned as the program captions
+        // it; the end is still only noted, with whether the window was
+        // already closed at that moment.
+        tk::SetMessageBoxHandler({});
+        tk::SetApplicationTitle(QString::fromUtf8(ui::kApplicationTitle));
+        std::vector<bool> loadedAtEnd;
+        tk::SetEndHandler([this, &loadedAtEnd] { loadedAtEnd.push_back(form->IsLoaded()); });
+
+        QTest::mouseClick(Command(4), Qt::LeftButton);
+        TypeAllEntries({"1980", "13", "15", "12", "2005", "10"});  // month 13
+
+        struct {
+            bool seen = false;
+            QString caption, text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+            qsizetype buttonCount = 0;
+            bool windowOpen = false, decideHidden = false, recalculateShown = false;
+            std::size_t ends = 0;
+        } atBox;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            atBox.seen = true;
+            atBox.caption = box->windowTitle();
+            atBox.text = box->text();
+            atBox.icon = box->icon();
+            atBox.buttons = box->standardButtons();
+            atBox.buttonCount = box->buttons().size();
+            atBox.windowOpen = form->IsLoaded() && form->Window()->isVisible();
+            if (form->IsLoaded()) {
+                atBox.decideHidden = Command(9)->isHidden();
+                atBox.recalculateShown = !Command(10)->isHidden();
+            }
+            atBox.ends = loadedAtEnd.size();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        Decide();  // returns once the box is answered
+
+        QVERIFY2(atBox.seen, "no message box was open");
+        QCOMPARE(atBox.caption, QString("バイオリズム"));
+        QCOMPARE(atBox.text, QString("入力の誤りです。データを確認してください。"));
+        QCOMPARE(atBox.icon, QMessageBox::Warning);
+        QCOMPARE(atBox.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(atBox.buttonCount, 1);
+        // By then the main window is still open, with 決定 hidden and 再計算
+        // shown, and the end not yet asked for.
+        QVERIFY(atBox.windowOpen);
+        QVERIFY(atBox.decideHidden);
+        QVERIFY(atBox.recalculateShown);
+        QCOMPARE(atBox.ends, std::size_t(0));
+        // Answered: the window closes, then the program ends, once.
+        QCOMPARE(loadedAtEnd, std::vector<bool>{false});
         QVERIFY(!form->IsLoaded());
     }
 
