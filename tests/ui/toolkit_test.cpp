@@ -45,13 +45,30 @@ public:
     TestForm() : tk::Form(kWindow, kControls) {}
     int loads = 0;
     int connects = 0;
+    int queryUnloads = 0;
     int state = 0;  // lives in the object, not in the window
 
 protected:
     void ConnectHandlers() override { ++connects; }
+    void QueryUnload() override {
+        ++queryUnloads;
+        tk::Form::QueryUnload();
+    }
     void Form_Load() override {
         ++loads;
         Control<QWidget>("Caption")->hide();
+    }
+};
+
+// Counts the close events that reach any widget.
+class CloseEventCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Close;
+        return false;
     }
 };
 
@@ -338,6 +355,24 @@ private slots:
         form.Show();
         QVERIFY(form.IsLoaded());
         QCOMPARE(form.loads, 2);
+    }
+
+    void endHidesEveryWindowWithoutItsCloseHandlingAndExitsWithZero() {
+        TestForm first, second;
+        first.Show();
+        second.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(second.Window()));
+        CloseEventCounter closes;
+        qApp->installEventFilter(&closes);
+        QTimer::singleShot(0, [] { tk::End(); });
+        QTimer::singleShot(5000, [] { QApplication::exit(1); });  // End did not end the loop
+        const int status = QApplication::exec();
+        qApp->removeEventFilter(&closes);
+        QCOMPARE(status, 0);
+        QCOMPARE(closes.count, 0);
+        QCOMPARE(first.queryUnloads + second.queryUnloads, 0);
+        QVERIFY(!first.Window()->isVisible());
+        QVERIFY(!second.Window()->isVisible());
     }
 
     void messageBoxAndEndAreReplaceable() {
