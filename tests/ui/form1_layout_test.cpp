@@ -146,14 +146,40 @@ private slots:
     }
 
     void graphicalButtonShowsItsIconAboveItsCaption() {
-        W("Command9")->show();
-        const QImage image = W("Command9")->grab().toImage();
-        // The pencil is yellow; it lies in the upper part of the button.
-        int yellowTop = 0, yellowBottom = 0;
+        auto* decide = W<tk::CommandButton>("Command9");
+        decide->show();
+        const QImage image = decide->grab().toImage();
+        // Where the caption lies: the box around the dark text pixels of the
+        // same button with a blank picture (away from its edges).
+        tk::CommandButton blank(decide->text(), nullptr);
+        QPixmap transparent(32, 32);
+        transparent.fill(Qt::transparent);
+        blank.SetGraphical(transparent);
+        blank.setFont(decide->font());
+        blank.resize(decide->size());
+        const QImage caption = blank.grab().toImage();
+        QRect text;
+        for (int y = 3; y < caption.height() - 3; ++y)
+            for (int x = 3; x < caption.width() - 3; ++x)
+                if (qGray(caption.pixel(x, y)) < 80) text |= QRect(x, y, 1, 1);
+        QVERIFY2(text.height() >= 5 && text.width() >= 10, "the blank button shows no caption");
+        QVERIFY2(text.top() > decide->height() / 2, "the caption is not at the bottom");
+        // The pencil is yellow: it shows above the caption, and none of it
+        // inside the caption's box, where the caption is drawn just as on the
+        // blank button.
+        int yellowAbove = 0, yellowInCaption = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if ((image.pixel(x, y) & 0xFFFFFF) == 0xFFFF00) (y < image.height() / 2 ? yellowTop : yellowBottom)++;
-        QVERIFY2(yellowTop > 5, qPrintable(QString::number(yellowTop)));
+                if ((image.pixel(x, y) & 0xFFFFFF) == 0xFFFF00) {
+                    yellowAbove += y < text.top();
+                    yellowInCaption += text.contains(x, y);
+                }
+        QVERIFY2(yellowAbove > 10, qPrintable(QString::number(yellowAbove)));
+        QCOMPARE(yellowInCaption, 0);
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.left(); x <= text.right(); ++x)
+                QVERIFY2((qGray(image.pixel(x, y)) < 80) == (qGray(caption.pixel(x, y)) < 80),
+                         qPrintable(QString("caption pixel (%1,%2)").arg(x).arg(y)));
     }
 
     void tabOrderAndInitialFocus() {
