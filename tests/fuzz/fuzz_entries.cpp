@@ -84,8 +84,22 @@ using testing_support::Call;
 using testing_support::RecordingCanvas;
 using testing_support::RecordingTitle;
 
+// A plain decimal number below 1 in magnitude, such as "0.000…01" or "-.5":
+// optional sign, zeros, a point, digits, between blanks. No such number is
+// out of the range of a double, so each must read as one.
+bool IsPlainFraction(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return false;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (text.front() == '+' || text.front() == '-') text.remove_prefix(1);
+    while (!text.empty() && text.front() == '0') text.remove_prefix(1);
+    if (text.size() < 2 || text.front() != '.') return false;
+    return text.substr(1).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 void CheckParsed(std::string_view text) {
     const std::optional<double> v = calc::ParseNumberText(text);
+    if (IsPlainFraction(text)) Check(v.has_value(), "a plain decimal fraction is not a number");
     if (!v) return;
     CheckFinite(*v, "ParseNumberText returned a non-finite value");
     // The chart's own text for a number must read back as the same number.
