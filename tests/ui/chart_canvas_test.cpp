@@ -7,6 +7,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/platform.h"
+#include "support/worked_example.h"
 #include "ui/picture_canvas.h"
 
 namespace {
@@ -27,13 +28,6 @@ int RowOf(const QImage& image, int x, double expectedY, QRgb colour) {
     return -1;
 }
 
-calc::Calculation WorkedExample() {
-    calc::EntryRecord record;
-    const char* texts[] = {"1980", "5", "15", "12", "2005", "10"};
-    for (int slot = 1; slot <= 6; ++slot) record.Commit(slot, texts[slot - 1]);
-    return calc::Calculate(calc::ApplyEraOffsets(record, std::nullopt, std::nullopt));
-}
-
 }  // namespace
 
 class ChartCanvasTest : public QObject {
@@ -51,7 +45,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        const calc::Calculation c = WorkedExample();
+        const calc::Calculation c = testing_support::WorkedExample();
         ui::PictureCanvas canvas(picture);
         ui::LabelTitle title(label);
         chart::DrawChart(c, title, canvas);
@@ -108,11 +102,8 @@ private slots:
         tk::Label label("", &picture);
         ui::PictureCanvas canvas(picture);
         ui::LabelTitle title(label);
-        chart::DrawChart(WorkedExample(), title, canvas);
-        calc::EntryRecord record;
-        const char* texts[] = {"1980", "5", "15", "12", "2005", "2"};
-        for (int slot = 1; slot <= 6; ++slot) record.Commit(slot, texts[slot - 1]);
-        chart::DrawChart(calc::Calculate(calc::ApplyEraOffsets(record, std::nullopt, std::nullopt)), title, canvas);
+        chart::DrawChart(testing_support::WorkedExample(), title, canvas);
+        chart::DrawChart(testing_support::WorkedExample("2005", "2"), title, canvas);
         // February's 29 lines over October's 32: October's last line is still there.
         QVERIFY(Is(picture.Image().pixel(740, 210), kYellow));
         QCOMPARE(label.text(), QString("グレゴリオ暦（西暦） 2005年 2月のバイオリズム"));

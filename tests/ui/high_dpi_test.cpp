@@ -7,6 +7,7 @@
 #include "calc/entries.h"
 #include "chart/chart.h"
 #include "support/form_testing.h"
+#include "support/worked_example.h"
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "ui/form1.h"
@@ -54,12 +55,9 @@ private slots:
         form.Show();
         QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
         auto* picture = testing_support::FindControl<tk::PictureBox>(form, "Picture1");
-        calc::EntryRecord record;
-        const char* texts[] = {"1980", "5", "15", "12", "2005", "10"};
-        for (int slot = 1; slot <= 6; ++slot) record.Commit(slot, texts[slot - 1]);
         ui::PictureCanvas canvas(*picture);
         ui::LabelTitle title(*testing_support::FindControl<tk::Label>(form, "Label11"));
-        chart::DrawChart(calc::Calculate(calc::ApplyEraOffsets(record, std::nullopt, std::nullopt)), title, canvas);
+        chart::DrawChart(testing_support::WorkedExample(), title, canvas);
 
         const QImage image = picture->Image();
         QCOMPARE(image.devicePixelRatio(), 2.0);

@@ -2,15 +2,19 @@
 // and rhythm values.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "calc/entries.h"
 #include "calc/rhythm.h"
+#include "support/test_names.h"
+#include "support/worked_example.h"
 
 namespace {
 
@@ -38,6 +42,7 @@ struct NumberCase {
     const char* text;
     double value;
 };
+void PrintTo(const NumberCase& c, std::ostream* out) { *out << '"' << c.text << "\" reads as " << c.value; }
 
 class AcceptedNumberText : public testing::TestWithParam<NumberCase> {};
 
@@ -56,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(Forms, AcceptedNumberText,
                                          NumberCase{"１９８０", 1980}, NumberCase{"１３．５", 13.5},
                                          NumberCase{"－３", -3}, NumberCase{"＋４", 4},
                                          NumberCase{"\u3000５５\u3000", 55}, NumberCase{"1９8０", 1980},
-                                         NumberCase{"000000000000000000000000000001", 1}));
+                                         NumberCase{"000000000000000000000000000001", 1}),
+                         [](const auto& info) { return testing_support::CaseName(info.index, testing_support::TextName(info.param.text)); });
 
 class RejectedNumberText : public testing::TestWithParam<const char*> {};
 
@@ -68,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Forms, RejectedNumberText,
                          testing::Values("", " ", "\u3000", ".", "+", "-", "+-1", "--1", "1.2.3", "1e3", "1E3",
                                          "0x10", "inf", "-inf", "nan", "NaN", "1,000", "12abc", "abc", "1 2",
                                          "١٢", "１，０００", "５５年", "１e３", "\xEF\xBC", "\xFF", "\n12",
-                                         "12\r", "☺"));
+                                         "12\r", "☺"),
+                         [](const auto& info) { return testing_support::CaseName(info.index, testing_support::TextName(info.param)); });
 
 TEST(NumberText, OutOfTheRangeOfADoubleIsNotANumber) {
     EXPECT_FALSE(calc::ParseNumberText(std::string(400, '9')).has_value());
@@ -141,11 +148,15 @@ struct RangeCase {
     const char* text;
     bool passes;
 };
+void PrintTo(const RangeCase& c, std::ostream* out) {
+    *out << "slot " << c.slot << " = \"" << c.text << "\" " << (c.passes ? "passes" : "fails");
+}
 
 class RangeCheck : public testing::TestWithParam<RangeCase> {};
 
 TEST_P(RangeCheck, AtItsBoundary) {
-    std::vector<std::string> texts = {"1980", "5", "15", "12", "2005", "10"};
+    std::vector<std::string> texts(testing_support::kWorkedExampleTexts.begin(),
+                                   testing_support::kWorkedExampleTexts.end());
     texts[GetParam().slot - 1] = GetParam().text;
     EntryRecord record;
     for (int slot = 1; slot <= 6; ++slot) record.Commit(slot, texts[slot - 1]);
@@ -169,35 +180,57 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{6, "12.5", false},
         // not a number, in any slot
         RangeCase{1, "", false}, RangeCase{2, "x", false}, RangeCase{3, "1e1", false}, RangeCase{4, "nan", false},
-        RangeCase{5, "inf", false}, RangeCase{6, "1,0", false}));
+        RangeCase{5, "inf", false}, RangeCase{6, "1,0", false}),
+    [](const auto& info) {
+        return testing_support::CaseName(info.index, "slot" + std::to_string(info.param.slot) + "_" +
+                                                         testing_support::TextName(info.param.text) +
+                                                         (info.param.passes ? "_passes" : "_fails"));
+    });
 
-TEST(ValidateEntries, NeverCommittedSlotsCountAsZero) {
-    // A never-committed birth month is 0 and fails; a never-committed day or
-    // time passes.
-    EXPECT_FALSE(Passes(Committed({"1980", nullptr, "15", "12", "2005", "10"})));
-    EXPECT_TRUE(Passes(Committed({"1980", "5", nullptr, nullptr, "2005", "10"})));
-    // A never-committed year counts as its offset.
-    EXPECT_FALSE(Passes(Committed({nullptr, "5", "15", "12", "2005", "10"})));
-    EXPECT_TRUE(Passes(Committed({nullptr, "5", "15", "12", "2005", "10"}), calc::kHeiseiOffset));
-    EXPECT_TRUE(Passes(Committed({nullptr, "5", "15", "12", "2005", "10"}), calc::kShowaOffset));
-    // Nothing committed at all fails.
-    EXPECT_FALSE(Passes(EntryRecord{}));
+// Whole records: slots never committed (nullptr), era offsets, years far
+// out of range.
+const std::string kHugeYear = "1" + std::string(308, '0');  // a double, but its day number overflows
+
+struct RecordCase {
+    const char* name;
+    std::array<const char*, 6> texts;
+    EraOffset birth, target;
+    bool passes;
+};
+void PrintTo(const RecordCase& c, std::ostream* out) { *out << c.name; }
+
+class Record : public testing::TestWithParam<RecordCase> {};
+
+TEST_P(Record, PassesOrFailsAsAWhole) {
+    EXPECT_EQ(Passes(Committed({GetParam().texts[0], GetParam().texts[1], GetParam().texts[2], GetParam().texts[3],
+                                GetParam().texts[4], GetParam().texts[5]}),
+                     GetParam().birth, GetParam().target),
+              GetParam().passes);
 }
 
-TEST(ValidateEntries, EraYearsAreCheckedAfterTheOffset) {
-    EXPECT_TRUE(Passes(Committed({"55", "5", "15", "12", "2005", "10"}), calc::kShowaOffset));
-    EXPECT_TRUE(Passes(Committed({"0", "5", "15", "12", "2005", "10"}), calc::kShowaOffset));  // 1925
-    EXPECT_FALSE(Passes(Committed({"55", "5", "15", "12", "2005", "10"})));                   // year 55
-    EXPECT_FALSE(Passes(Committed({"1980", "5", "15", "12", "-40", "10"}), std::nullopt, calc::kTaishoOffset));
-}
+INSTANTIATE_TEST_SUITE_P(
+    ValidateEntries, Record,
+    testing::Values(
+        // A never-committed slot counts as 0: a birth month of 0 fails, a day
+        // or time of 0 passes, a year is its offset.
+        RecordCase{"NeverCommittedMonthIsZero", {"1980", nullptr, "15", "12", "2005", "10"}, {}, {}, false},
+        RecordCase{"NeverCommittedDayAndTimeAreZero", {"1980", "5", nullptr, nullptr, "2005", "10"}, {}, {}, true},
+        RecordCase{"NeverCommittedYearIsZero", {nullptr, "5", "15", "12", "2005", "10"}, {}, {}, false},
+        RecordCase{"NeverCommittedYearIsHeiseisOffset", {nullptr, "5", "15", "12", "2005", "10"}, calc::kHeiseiOffset, {}, true},
+        RecordCase{"NeverCommittedYearIsShowasOffset", {nullptr, "5", "15", "12", "2005", "10"}, calc::kShowaOffset, {}, true},
+        RecordCase{"NothingCommitted", {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, {}, {}, false},
+        // Era years are checked after the offset.
+        RecordCase{"Showa55Is1980", {"55", "5", "15", "12", "2005", "10"}, calc::kShowaOffset, {}, true},
+        RecordCase{"Showa0Is1925", {"0", "5", "15", "12", "2005", "10"}, calc::kShowaOffset, {}, true},
+        RecordCase{"Year55WithoutEra", {"55", "5", "15", "12", "2005", "10"}, {}, {}, false},
+        RecordCase{"TaishoMinus40Is1871", {"1980", "5", "15", "12", "-40", "10"}, {}, calc::kTaishoOffset, false},
+        // Years whose day numbers overflow are input errors, each on its own.
+        RecordCase{"HugeTargetYear", {"1980", "5", "15", "12", kHugeYear.c_str(), "10"}, {}, {}, false},
+        RecordCase{"HugeBirthYear", {kHugeYear.c_str(), "5", "15", "12", "2005", "10"}, {}, {}, false},
+        RecordCase{"HugeYears", {kHugeYear.c_str(), "5", "15", "12", kHugeYear.c_str(), "10"}, {}, {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ValidateEntries, OverflowingYearIsAnInputError) {
-    // 10^308 is a double, but the day number of such a year overflows.
-    const std::string huge = "1" + std::string(308, '0');
-    EXPECT_FALSE(Passes(Committed({"1980", "5", "15", "12", huge.c_str(), "10"})));
-    EXPECT_FALSE(Passes(Committed({huge.c_str(), "5", "15", "12", "2005", "10"})));
-    // Both years that large: each day number overflows on its own.
-    EXPECT_FALSE(Passes(Committed({huge.c_str(), "5", "15", "12", huge.c_str(), "10"})));
+TEST(ValidateEntries, VeryLargeYearsThatStayFinitePass) {
     // Very large but representable years still pass, and stay finite.
     const auto record = Committed({"1980", "5", "15", "12", ("1" + std::string(200, '0')).c_str(), "10"});
     const auto entries = calc::ApplyEraOffsets(record, std::nullopt, std::nullopt);
@@ -238,12 +271,18 @@ TEST(DaysInTargetMonth, FractionalMonthsUseTheMonthLengthRule) {
 }
 
 TEST(DayNumber, KnownValues) {
-    EXPECT_EQ(calc::DayNumber(2005, 10, 1), 2453644.5);
-    EXPECT_EQ(calc::DayNumber(2005, 10, 0), 2453643.5);
-    EXPECT_EQ(calc::DayNumber(2000, 1, 1), 2451544.5);     // J2000.0 is noon of this day
-    EXPECT_EQ(calc::DayNumber(1970, 1, 1), 2440587.5);     // the Unix epoch
-    EXPECT_EQ(calc::DayNumber(1858, 11, 17), 2400000.5);   // the modified Julian date's zero
-    EXPECT_EQ(calc::DayNumber(1582, 10, 15), 2299160.5);   // the first Gregorian day
+    const struct {
+        double year, month, day, dayNumber;
+        const char* what;
+    } known[] = {
+        {2005, 10, 1, 2453644.5, "the worked example's month"},
+        {2005, 10, 0, 2453643.5, "the day before it"},
+        {2000, 1, 1, 2451544.5, "J2000.0 is noon of this day"},
+        {1970, 1, 1, 2440587.5, "the Unix epoch"},
+        {1858, 11, 17, 2400000.5, "the modified Julian date's zero"},
+        {1582, 10, 15, 2299160.5, "the first Gregorian day"},
+    };
+    for (const auto& k : known) EXPECT_EQ(calc::DayNumber(k.year, k.month, k.day), k.dayNumber) << k.what;
 }
 
 TEST(DayNumber, AgreesWithTheGregorianCalendarEveryDayFrom1876To2100) {
@@ -267,14 +306,11 @@ TEST(DayNumber, DaysOutsideTheMonthCountOn) {
 
 // ---- Rhythm values ---------------------------------------------------------------
 
-calc::Calculation WorkedExample() {
-    const auto entries = calc::ApplyEraOffsets(Committed({"1980", "5", "15", "12", "2005", "10"}), std::nullopt,
-                                               std::nullopt);
-    EXPECT_TRUE(calc::ValidateEntries(entries));
-    return calc::Calculate(entries);
-}
+using testing_support::WorkedExample;
 
 TEST(Calculate, WorkedExample) {
+    EXPECT_TRUE(calc::ValidateEntries(
+        calc::ApplyEraOffsets(testing_support::WorkedExampleRecord(), std::nullopt, std::nullopt)));
     const auto c = WorkedExample();
     EXPECT_EQ(c.daysInTargetMonth, 31);
     EXPECT_EQ(c.targetMonthStart, 2453643.5);
@@ -313,9 +349,7 @@ TEST(Calculate, BirthAfterTheTargetMonthGivesNegativeElapsedDays) {
 TEST(Calculate, OneValuePerDayAndTheDayAfter) {
     const std::vector<std::pair<const char*, int>> months = {{"2", 29}, {"4", 31}, {"10", 32}};
     for (const auto& [month, points] : months) {
-        const auto entries = calc::ApplyEraOffsets(Committed({"1980", "5", "15", "12", "2005", month}), std::nullopt,
-                                                   std::nullopt);
-        const auto c = calc::Calculate(entries);
+        const auto c = WorkedExample("2005", month);
         for (int r = 1; r <= 3; ++r) {
             EXPECT_EQ(c.series[r].count, points) << month;
             for (int k = 1; k <= points; ++k) {

@@ -2,12 +2,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "calc/entries.h"
 #include "chart/chart.h"
 #include "support/recording_chart.h"
+#include "support/worked_example.h"
 
 namespace {
 
@@ -17,13 +19,11 @@ using testing_support::Call;
 using testing_support::RecordingCanvas;
 using testing_support::RecordingTitle;
 
+// The worked example's birth, charted for the given month.
 calc::Calculation Calculation(const char* year, const char* month) {
-    calc::EntryRecord record;
-    const char* texts[] = {"1980", "5", "15", "12", year, month};
-    for (int slot = 1; slot <= 6; ++slot) record.Commit(slot, texts[slot - 1]);
-    const auto entries = calc::ApplyEraOffsets(record, std::nullopt, std::nullopt);
-    EXPECT_TRUE(calc::ValidateEntries(entries));
-    return calc::Calculate(entries);
+    EXPECT_TRUE(calc::ValidateEntries(
+        calc::ApplyEraOffsets(testing_support::WorkedExampleRecord(year, month), std::nullopt, std::nullopt)));
+    return testing_support::WorkedExample(year, month);
 }
 
 struct MonthCase {
@@ -32,6 +32,7 @@ struct MonthCase {
     int days;
     float lastGridX;
 };
+void PrintTo(const MonthCase& m, std::ostream* out) { *out << m.year << "-" << m.month << ", " << m.days << " days"; }
 
 class DrawChartMonth : public testing::TestWithParam<MonthCase> {};
 
@@ -107,7 +108,11 @@ TEST_P(DrawChartMonth, DrawsEverythingInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Months, DrawChartMonth,
                          testing::Values(MonthCase{"2005", "2", 28, 680}, MonthCase{"2004", "2", 29, 700},
-                                         MonthCase{"2005", "4", 30, 720}, MonthCase{"2005", "10", 31, 740}));
+                                         MonthCase{"2005", "4", 30, 720}, MonthCase{"2005", "10", 31, 740}),
+                         [](const auto& info) {
+                             return std::string(info.param.year) + "_" + info.param.month + "_" +
+                                    std::to_string(info.param.days) + "days";
+                         });
 
 TEST(DrawChart, ShowsTheTitleBeforeDrawing) {
     RecordingTitle title;
