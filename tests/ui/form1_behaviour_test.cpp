@@ -21,6 +21,17 @@ bool ColourNear(const QImage& image, int x, int y0, int y1, QRgb colour) {
     return false;
 }
 
+// How many pixels of the image are not navy, and the first of them; empty
+// when all are navy.
+QString NotNavy(const QImage& image) {
+    int count = 0;
+    QPoint first;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!Is(image.pixel(x, y), kNavy) && count++ == 0) first = QPoint(x, y);
+    return count ? QString("%1 pixels, the first at %2,%3").arg(count).arg(first.x()).arg(first.y()) : QString();
+}
+
 }  // namespace
 
 class Form1BehaviourTest : public QObject, testing_support::RecordsPlatform {
@@ -254,6 +265,15 @@ private slots:
         const QImage chart = Chart();
         for (const QPoint p : {QPoint(740, 250), QPoint(50, 400), QPoint(120, 386), QPoint(120, 462)})
             QVERIFY(Is(chart.pixel(p), kNavy));
+        // Nothing of the chart is left anywhere: what the area keeps is plain
+        // navy, and so is every pixel of the window between its controls.
+        QCOMPARE(NotNavy(W<tk::PictureBox>("Picture1")->Image()), QString());
+        QImage between = chart.copy(0, 0, 959, 687);
+        QPainter coverControls(&between);
+        for (QWidget* child : W("Picture1")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (child->isVisible()) coverControls.fillRect(child->geometry(), QColor(kNavy));
+        coverControls.end();
+        QCOMPARE(NotNavy(between), QString());
         for (int n = 1; n <= 8; ++n) QVERIFY(!Command(n)->isHidden());
         QVERIFY(!Command(10)->isHidden());
         QVERIFY(Command(9)->isHidden());  // as it was
