@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # One entry point for working on the program.
 #
-#   tools/dev.sh run    install what is missing, build, start the program
-#   tools/dev.sh test   install what is missing, build, run the whole test
-#                       suite, then again built with AddressSanitizer and
-#                       UndefinedBehaviorSanitizer
+#   tools/dev.sh run      install what is missing, build the program alone
+#                         (build-run, no tests), start it
+#   tools/dev.sh test     install what is missing, build, run the whole test
+#                         suite, then again built with AddressSanitizer and
+#                         UndefinedBehaviorSanitizer
 #
-# Both are safe to repeat and quick when nothing has changed.
+# All are safe to repeat and quick when nothing has changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +20,7 @@ run | test) ;;
     ;;
 esac
 
-tools/setup.sh
+tools/setup.sh "$command"
 
 # Configures a preset's build folder once, then builds what changed.
 build() {
@@ -31,8 +32,8 @@ build() {
 
 case $command in
 run)
-    build default
-    exec build/src/biorhythm
+    build run
+    exec build-run/src/biorhythm
     ;;
 test)
     build default
