@@ -5,13 +5,14 @@
 #   tools/setup.sh run       build and run the program
 #   tools/setup.sh test      also build and run the tests and benchmarks
 #                            (the default)
+#   tools/setup.sh package   also build the Debian package and check it
 #   tools/setup.sh fuzz      the test set and clang 14 with its fuzzer runtime
 #
 # As root it runs apt-get itself; otherwise it uses sudo when it can, and
 # when it cannot, it prints the one command to run.
 set -euo pipefail
 
-# One list per set; "test" builds on "run", "fuzz" on "test".
+# One list per set; "test" and "package" build on "run", "fuzz" on "test".
 run_packages=(
     cmake g++ make                      # build
     qt6-base-dev                        # Qt 6 Widgets, Gui and Core
@@ -24,6 +25,10 @@ test_packages=(
     pkgconf libxcb1-dev jq              # start-up and memory comparison
     xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
 )
+package_packages=(
+    dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
+    lintian                             # checks the package
+)
 fuzz_packages=(
     clang-14 libclang-rt-14-dev         # libFuzzer
 )
@@ -32,9 +37,10 @@ set=${1:-test}
 case $set in
 run) packages=("${run_packages[@]}") ;;
 test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
 fuzz) packages=("${run_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}") ;;
 *)
-    echo "usage: $0 [run|test|fuzz]" >&2
+    echo "usage: $0 [run|test|package|fuzz]" >&2
     exit 2
     ;;
 esac
