@@ -23,7 +23,9 @@ test_packages=(
     libgtest-dev libgmock-dev           # logic tests (Qt Test comes with qt6-base-dev)
     libbenchmark-dev                    # benchmarks
     pkgconf libxcb1-dev jq              # start-up and memory comparison
-    xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
+    xvfb xdotool x11-utils imagemagick  # end-to-end tests, screenshots, icon checks
+    desktop-file-utils appstream        # desktop entry and metainfo validators
+    man-db groff-base                   # manual page checks
 )
 package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
