@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
 # One entry point for working on the program.
 #
-#   tools/dev.sh run    install what is missing, build, start the program
-#   tools/dev.sh test   install what is missing, build, run the whole test
-#                       suite, then again built with AddressSanitizer and
-#                       UndefinedBehaviorSanitizer
+#   tools/dev.sh run      install what is missing, build the program alone
+#                         (build-run, no tests), start it
+#   tools/dev.sh test     install what is missing, build, run the whole test
+#                         suite, then again built with AddressSanitizer and
+#                         UndefinedBehaviorSanitizer
+#   tools/dev.sh package  install what is missing, build the Debian package
+#                         (build-package) with Debian's build flags, check it
+#                         with lintian; the last line printed is the path of
+#                         the .deb
 #
-# Both are safe to repeat and quick when nothing has changed.
+# All are safe to repeat and quick when nothing has changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 command=${1:-}
 case $command in
-run | test) ;;
+run | test | package) ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac
 
-tools/setup.sh
+tools/setup.sh "$command"
 
 # Configures a preset's build folder once, then builds what changed.
 build() {
@@ -31,13 +36,28 @@ build() {
 
 case $command in
 run)
-    build default
-    exec build/src/biorhythm
+    build run
+    exec build-run/src/biorhythm
     ;;
 test)
     build default
     ctest --preset default
     build asan
     ctest --preset asan
+    ;;
+package)
+    # The flags a Debian package build uses (hardening included). CMake
+    # reads them at configure time only, so configure afresh every time.
+    eval "$(dpkg-buildflags --export=sh)"
+    cmake --preset package --fresh
+    cmake --build --preset package
+    rm -f build-package/*.deb
+    cpack --preset package
+    debs=(build-package/*.deb)
+    [[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || { echo "error: expected one .deb in build-package" >&2; exit 1; }
+    deb=$PWD/${debs[0]}
+    # Errors and warnings fail the package; informational tags are shown.
+    lintian --info --display-info --fail-on error,warning "$deb"
+    echo "$deb"
     ;;
 esac

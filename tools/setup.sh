@@ -2,25 +2,50 @@
 # Installs the Debian 12 packages this project needs that are not installed
 # yet, and nothing else.
 #
-#   tools/setup.sh          build, run and test the program
-#   tools/setup.sh fuzz     also clang 14 and its fuzzer runtime
+#   tools/setup.sh run       build and run the program
+#   tools/setup.sh test      also build and run the tests and benchmarks
+#                            (the default)
+#   tools/setup.sh package   also build the Debian package and check it
+#   tools/setup.sh fuzz      the test set and clang 14 with its fuzzer runtime
 #
 # As root it runs apt-get itself; otherwise it uses sudo when it can, and
 # when it cannot, it prints the one command to run.
 set -euo pipefail
 
-packages=(
+# One list per set; "test" and "package" build on "run", "fuzz" on "test".
+run_packages=(
     cmake g++ make                      # build
-    qt6-base-dev                        # Qt 6 Widgets, Gui, Core and Test
-    libgtest-dev libgmock-dev           # logic tests
+    qt6-base-dev                        # Qt 6 Widgets, Gui and Core
+    fonts-ipafont-gothic                # the Japanese gothic face of the windows
+    qt6-translations-l10n               # Qt's own texts in Japanese
+)
+test_packages=(
+    libgtest-dev libgmock-dev           # logic tests (Qt Test comes with qt6-base-dev)
     libbenchmark-dev                    # benchmarks
     pkgconf libxcb1-dev jq              # start-up and memory comparison
-    fonts-ipafont-gothic                # the Japanese gothic face of the windows
-    xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
+    xvfb xdotool x11-utils imagemagick  # end-to-end tests, screenshots, icon checks
+    desktop-file-utils appstream        # desktop entry and metainfo validators
+    man-db groff-base                   # manual page checks
 )
-if [[ ${1:-} == fuzz ]]; then
-    packages+=(clang-14 libclang-rt-14-dev)
-fi
+package_packages=(
+    dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
+    lintian                             # checks the package
+)
+fuzz_packages=(
+    clang-14 libclang-rt-14-dev         # libFuzzer
+)
+
+set=${1:-test}
+case $set in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+fuzz) packages=("${run_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}") ;;
+*)
+    echo "usage: $0 [run|test|package|fuzz]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

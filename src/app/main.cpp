@@ -8,6 +8,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("biorhythm"));
     QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(BIORHYTHM_APP_ID));
     tk::SetApplicationTitle(QString::fromUtf8(ui::kApplicationTitle));
 
     ui::Form2 titleWindow;

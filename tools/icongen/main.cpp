@@ -1,5 +1,7 @@
 // icongen: turns the text pixel maps in assets/icons/*.txt into 16-colour
-// Windows .ico files (32x32 + 16x16) and draws a preview sheet of all icons.
+// Windows .ico files (32x32 + 16x16), draws a preview sheet of all icons and
+// writes the application icon ("books") for the desktop's hicolor theme:
+// PNGs of every theme size and a scalable SVG, in <icon-dir>/hicolor.
 //
 // Usage: icongen <icon-dir> <preview.png>
 //
@@ -50,6 +52,26 @@ constexpr std::array<const char*, 5> kIconNames{"hand", "pencil", "book", "knob"
 constexpr std::array<int, 2> kSizes{32, 16};  // order inside the .ico
 
 constexpr int kTransparent = -1;
+
+// The application icon in the hicolor theme. Pixel art enlarges cleanly only
+// by whole factors without smoothing, so each theme size takes the map that
+// fills it by a whole factor (48 = 3 x 16) and a size no map fills (24) puts
+// the 16-pixel map at its real size in the middle of a transparent canvas.
+constexpr const char* kAppIcon = "books";
+struct ThemeSize {
+    int size;    // canvas, size x size pixels
+    int map;     // the pixel map drawn on it (32 or 16)
+    int factor;  // every map pixel becomes factor x factor canvas pixels
+};
+constexpr std::array<ThemeSize, 7> kThemeSizes{{
+    {16, 16, 1},
+    {24, 16, 1},
+    {32, 32, 1},
+    {48, 16, 3},
+    {64, 32, 2},
+    {128, 32, 4},
+    {256, 32, 8},
+}};
 
 // One square image: size*size palette indices, kTransparent for '.'.
 struct PixelMap {
@@ -260,6 +282,68 @@ std::optional<std::string> verifyWithQt(const fs::path& ico, const std::map<int,
     return std::nullopt;
 }
 
+// The map enlarged by a whole factor, one map pixel to a factor x factor
+// block, centred on a transparent canvas of the given size.
+QImage enlarge(const PixelMap& m, int factor, int canvas)
+{
+    const QImage pixels = toImage(m);
+    QImage img(canvas, canvas, QImage::Format_ARGB32);
+    img.fill(qRgba(0, 0, 0, 0));
+    const int offset = (canvas - m.size * factor) / 2;
+    for (int y = 0; y < m.size * factor; ++y)
+        for (int x = 0; x < m.size * factor; ++x)
+            img.setPixel(offset + x, offset + y, pixels.pixel(x / factor, y / factor));
+    return img;
+}
+
+// The map as SVG: one rectangle per run of equal pixels in a row.
+std::string toSvg(const PixelMap& m, const std::string& name)
+{
+    std::ostringstream svg;
+    svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<!-- " << name << ": written by tools/icongen from assets/icons/" << name
+        << ".txt, one rectangle per run of equal pixels -->\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << m.size << "\" height=\""
+        << m.size << "\" viewBox=\"0 0 " << m.size << ' ' << m.size
+        << "\" shape-rendering=\"crispEdges\">\n";
+    for (int y = 0; y < m.size; ++y)
+        for (int x = 0; x < m.size;) {
+            const int v = m.at(x, y);
+            int run = 1;
+            while (x + run < m.size && m.at(x + run, y) == v)
+                ++run;
+            if (v != kTransparent) {
+                const Rgb& c = kPalette[static_cast<std::size_t>(v)];
+                char colour[8];
+                std::snprintf(colour, sizeof colour, "#%02x%02x%02x", c.r, c.g, c.b);
+                svg << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << run
+                    << "\" height=\"1\" fill=\"" << colour << "\"/>\n";
+            }
+            x += run;
+        }
+    svg << "</svg>\n";
+    return svg.str();
+}
+
+void writeThemeIcons(const fs::path& dir, const std::string& name,
+                     const std::map<int, PixelMap>& maps)
+{
+    fs::create_directories(dir);
+    for (const ThemeSize& t : kThemeSizes) {
+        const fs::path png = dir / (name + "-" + std::to_string(t.size) + ".png");
+        if (!enlarge(maps.at(t.map), t.factor, t.size).save(QString::fromStdString(png.string()), "PNG"))
+            throw std::runtime_error("cannot write " + png.string());
+        std::cout << "wrote " << png.string() << "\n";
+    }
+    const fs::path svg = dir / (name + ".svg");
+    std::ofstream out(svg, std::ios::trunc);
+    out << toSvg(maps.at(32), name);
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + svg.string());
+    std::cout << "wrote " << svg.string() << "\n";
+}
+
 void drawScaled(QPainter& p, const QImage& img, int x, int y, int scale)
 {
     p.drawImage(QRect(x, y, img.width() * scale, img.height() * scale), img);
@@ -331,6 +415,8 @@ int main(int argc, char** argv)
             if (auto err = verifyWithQt(ico, maps))
                 throw std::runtime_error(ico.string() + ": read-back check failed: " + *err);
             std::cout << "wrote " << ico.string() << " (" << bytes.size() << " bytes)\n";
+            if (std::string(name) == kAppIcon)
+                writeThemeIcons(dir / "hicolor", name, maps);
             icons.emplace_back(name, std::move(maps));
         }
         if (!drawPreview(icons).save(QString::fromStdString(preview.string()), "PNG"))
