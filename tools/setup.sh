@@ -17,6 +17,7 @@ packages=(
     pkgconf libxcb1-dev jq              # start-up and memory comparison
     fonts-ipafont-gothic                # the Japanese gothic face of the windows
     xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
+    qt6-translations-l10n               # Qt's own texts (context menus, buttons) in Japanese
 )
 if [[ ${1:-} == fuzz ]]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "toolkit/platform.h"
+#include "toolkit/translation.h"
 #include "ui/form2.h"
 
 int main(int argc, char* argv[]) {
@@ -9,6 +10,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("biorhythm"));
     QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
     tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
+    tk::InstallQtTranslation();
 
     ui::Form2 titleWindow;
     titleWindow.Show();
