@@ -18,6 +18,7 @@ packages=(
     fonts-ipafont-gothic                # the Japanese gothic face of the windows
     xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
     qt6-translations-l10n               # Qt's own texts (context menus, buttons) in Japanese
+    ibus ibus-mozc mozc-server dbus-x11 # end-to-end test with a Japanese input method
 )
 if [[ ${1:-} == fuzz ]]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -1,6 +1,7 @@
 // Starts the program at its title window.
 #include <QApplication>
 
+#include "toolkit/input_method.h"
 #include "toolkit/platform.h"
 #include "toolkit/translation.h"
 #include "ui/form2.h"
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
     tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
     tk::InstallQtTranslation();
+    tk::InstallCompositionGuard();
 
     ui::Form2 titleWindow;
     titleWindow.Show();

@@ -4,12 +4,14 @@
 #include <QtEndian>
 #include <QResource>
 #include <cstring>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextCharFormat>
 
 namespace tk {
 
@@ -110,6 +112,24 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->preeditString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // The tint lies under the input method's own formats, so the segment it
+    // highlights while converting keeps its colours.
+    QTextCharFormat tint;
+    tint.setBackground(QColor(kCompositionBackground));
+    QList<QInputMethodEvent::Attribute> attributes{
+        {QInputMethodEvent::TextFormat, 0, int(event->preeditString().size()), tint}};
+    attributes += event->attributes();
+    QInputMethodEvent marked(event->preeditString(), attributes);
+    marked.setCommitString(event->commitString(), event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&marked);
+    event->setAccepted(marked.isAccepted());
 }
 
 // ---- Label -----------------------------------------------------------------

@@ -30,15 +30,19 @@ private:
 
 // A single-line text box that hands every typed character, Enter (13)
 // included, to its KeyPress handler before it handles the key as usual.
+// An input method's composition shows on a tinted background: the boxes are
+// too low for the underline input methods ask for.
 class TextBox : public QLineEdit {
     Q_OBJECT
 public:
     using KeyPressHandler = std::function<void(short& keyAscii)>;
+    static constexpr QRgb kCompositionBackground = qRgb(255, 236, 160);
     explicit TextBox(QWidget* parent);
     void SetKeyPress(KeyPressHandler handler) { keyPress_ = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     KeyPressHandler keyPress_;
