@@ -19,6 +19,7 @@ packages=(
     xvfb xdotool x11-utils imagemagick  # end-to-end tests and screenshots
     qt6-translations-l10n               # Qt's own texts (context menus, buttons) in Japanese
     ibus ibus-mozc mozc-server dbus-x11 # end-to-end test with a Japanese input method
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
 )
 if [[ ${1:-} == fuzz ]]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -1,6 +1,7 @@
 // Starts the program at its title window.
 #include <QApplication>
 
+#include "toolkit/accessibility.h"
 #include "toolkit/input_method.h"
 #include "toolkit/platform.h"
 #include "toolkit/translation.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
     tk::InstallQtTranslation();
     tk::InstallCompositionGuard();
+    tk::InstallAccessibility();
 
     ui::Form2 titleWindow;
     titleWindow.Show();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -146,6 +147,7 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
 
 void Label::SetCaption(const QString& caption) {
     setText(caption);
+    setAccessibleName(caption);
     resize(sizeHint());
 }
 
@@ -164,6 +166,8 @@ IconImage::IconImage(const QPixmap& icon, QWidget* parent) : QLabel(parent) {
     setFixedSize(32, 32);
 }
 
+bool IconImage::IsClickable() const { return isSignalConnected(QMetaMethod::fromSignal(&IconImage::clicked)); }
+
 void IconImage::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;
     event->accept();
@@ -173,7 +177,7 @@ void IconImage::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
-    if (click) emit clicked();
+    if (click) Click();
 }
 
 namespace {

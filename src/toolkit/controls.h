@@ -49,7 +49,8 @@ private:
 };
 
 // A one-line label that sizes itself to its caption: opaque background,
-// left-aligned, no wrapping, optionally with a thin sunken border.
+// left-aligned, no wrapping, optionally with a thin sunken border. Its
+// accessible name is its caption, so a screen reader reads what it shows.
 class Label : public QLabel {
     Q_OBJECT
 public:
@@ -59,11 +60,15 @@ public:
 };
 
 // A 32 x 32 icon whose transparent pixels show what lies beneath; it can be
-// clicked.
+// clicked, and pressed by assistive technology, but never takes the focus.
 class IconImage : public QLabel {
     Q_OBJECT
 public:
     IconImage(const QPixmap& icon, QWidget* parent);
+    // What a click does.
+    void Click() { emit clicked(); }
+    // Whether a handler listens to its clicks.
+    bool IsClickable() const;
 
 signals:
     void clicked();
