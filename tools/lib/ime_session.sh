@@ -28,7 +28,7 @@ IME_BUS=
 
 ime_as_user() {
     local replace=
-    [[ ${IME_EXEC:-} == 1 ]] && replace=exec
+    [[ ${IME_EXEC:-} == 1 ]] && replace="exec"
     if [[ $(id -u) -eq 0 ]]; then
         $replace setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"
     else
