@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("biorhythm"));
     QApplication::setApplicationVersion(QStringLiteral(BIORHYTHM_VERSION));
     tk::SetApplicationTitle(QString::fromUtf8("バイオリズム"));
+    // Qt's own texts in Japanese, input methods, screen readers.
     tk::InstallQtTranslation();
     tk::InstallCompositionGuard();
     tk::InstallAccessibility();
