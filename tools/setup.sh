@@ -26,6 +26,8 @@ test_packages=(
     xvfb xdotool x11-utils imagemagick  # end-to-end tests, screenshots, icon checks
     desktop-file-utils appstream        # desktop entry and metainfo validators
     man-db groff-base                   # manual page checks
+    ibus ibus-mozc mozc-server dbus-x11 # end-to-end test with a Japanese input method
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
 )
 package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it

@@ -1,12 +1,15 @@
 #include "controls.h"
 
 #include <QImageReader>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextCharFormat>
 #include <cmath>
 
 namespace tk {
@@ -110,6 +113,24 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+void TextBox::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->preeditString().isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // The tint lies under the input method's own formats, so the segment it
+    // highlights while converting keeps its colours.
+    QTextCharFormat tint;
+    tint.setBackground(QColor(kCompositionBackground));
+    QList<QInputMethodEvent::Attribute> attributes{
+        {QInputMethodEvent::TextFormat, 0, int(event->preeditString().size()), tint}};
+    attributes += event->attributes();
+    QInputMethodEvent marked(event->preeditString(), attributes);
+    marked.setCommitString(event->commitString(), event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&marked);
+    event->setAccepted(marked.isAccepted());
+}
+
 // ---- Label -----------------------------------------------------------------
 
 Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
@@ -124,6 +145,7 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(parent) {
 
 void Label::SetCaption(const QString& caption) {
     setText(caption);
+    setAccessibleName(caption);
     FitCaption();
 }
 
@@ -150,6 +172,8 @@ IconImage::IconImage(const QPixmap& icon, QWidget* parent) : QLabel(parent) {
     setFixedSize(32, 32);
 }
 
+bool IconImage::IsClickable() const { return isSignalConnected(QMetaMethod::fromSignal(&IconImage::clicked)); }
+
 void IconImage::paintEvent(QPaintEvent*) {
     // Drawn here rather than by the label, which smooths the picture on a
     // high-DPI screen.
@@ -166,7 +190,7 @@ void IconImage::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
-    if (click) emit clicked();
+    if (click) Click();
 }
 
 QPixmap LoadIcon32(const QString& path) {

@@ -30,22 +30,27 @@ private:
 
 // A single-line text box that hands every typed character, Enter (13)
 // included, to its KeyPress handler before it handles the key as usual.
+// An input method's composition shows on a tinted background: the boxes are
+// too low for the underline input methods ask for.
 class TextBox : public QLineEdit {
     Q_OBJECT
 public:
     using KeyPressHandler = std::function<void(short& keyAscii)>;
+    static constexpr QRgb kCompositionBackground = qRgb(255, 236, 160);
     explicit TextBox(QWidget* parent);
     void SetKeyPress(KeyPressHandler handler) { keyPress_ = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     KeyPressHandler keyPress_;
 };
 
 // A one-line label that sizes itself to its caption: opaque background,
-// left-aligned, no wrapping, optionally with a thin sunken border.
+// left-aligned, no wrapping, optionally with a thin sunken border. Its
+// accessible name is its caption, so a screen reader reads what it shows.
 class Label : public QLabel {
     Q_OBJECT
 public:
@@ -58,11 +63,15 @@ private:
 };
 
 // A 32 x 32 icon whose transparent pixels show what lies beneath; it can be
-// clicked.
+// clicked, and pressed by assistive technology, but never takes the focus.
 class IconImage : public QLabel {
     Q_OBJECT
 public:
     IconImage(const QPixmap& icon, QWidget* parent);
+    // What a click does.
+    void Click() { emit clicked(); }
+    // Whether a handler listens to its clicks.
+    bool IsClickable() const;
 
 signals:
     void clicked();

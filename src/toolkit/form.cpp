@@ -67,6 +67,7 @@ QWidget* MakeControl(const ControlDef& def, QWidget* parent, const QFont& defaul
     }
     widget->setObjectName(QString::fromLatin1(def.name));
     widget->setAccessibleName(QString::fromUtf8(def.accessibleName ? def.accessibleName : ""));
+    widget->setAccessibleDescription(QString::fromUtf8(def.accessibleDescription ? def.accessibleDescription : ""));
     widget->setFont(def.font.pixels ? UiFont(def.font.pixels, def.font.bold) : defaultFont);
 
     // Controls in default colours take the platform's, not those of the

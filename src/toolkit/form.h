@@ -42,7 +42,11 @@ struct ControlDef {
     bool border;           // labels: thin sunken border
     const char* icon;      // icons and graphical buttons: resource path
     const char* container; // name of the control that holds it; nullptr: the window
+    // What a screen reader reads: the name of a control without a caption of
+    // its own (a label is always read by its caption), and what the control
+    // is for where the name alone does not say it. nullptr: none.
     const char* accessibleName;
+    const char* accessibleDescription = nullptr;
 };
 
 // The window itself.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "chart/chart.h"
+#include "chart/summary.h"
 #include "form1_layout.h"
 #include "picture_canvas.h"
 #include "toolkit/platform.h"
@@ -131,8 +132,11 @@ void Form1::Command9_Click() {
     const calc::Calculation calculation = calc::Calculate(entries);
 
     LabelTitle title(*Control<tk::Label>("Label11"));
-    PictureCanvas canvas(*Control<tk::PictureBox>("Picture1"));
+    auto* picture = Control<tk::PictureBox>("Picture1");
+    PictureCanvas canvas(*picture);
     chart::DrawChart(calculation, title, canvas);
+    // What the chart shows, for screen readers.
+    picture->setAccessibleDescription(QString::fromStdString(chart::ChartSummaryText(calculation)));
 }
 
 // ---- 再計算 -----------------------------------------------------------------
@@ -141,6 +145,7 @@ void Form1::Command10_Click() {
     Control<tk::Label>("Label11")->SetCaption(QString());
     for (int n = 1; n <= 6; ++n) Text(n)->setText(QString());
     Control<tk::PictureBox>("Picture1")->Clear();
+    Control<tk::PictureBox>("Picture1")->setAccessibleDescription(QString());
     for (int n = 1; n <= 8; ++n) Command(n)->show();
     Text(1)->setFocus(Qt::OtherFocusReason);
 }

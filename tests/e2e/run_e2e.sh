@@ -13,12 +13,20 @@
 #   input_error  開始, Enter in the target-month box, Enter on 決定; checks
 #                the warning box, answers it with Enter and expects the
 #                program to end with status 0.
+#   ime          with a real Japanese input method (ibus + mozc, Japanese
+#                on): a composition in 生年 stays there when a click moves
+#                the focus into 暦月, one in 暦月 when 西暦 of the target
+#                group focuses its year box, and neither receiving box gets
+#                anything; the compositions are marked inside the boxes;
+#                the entries committed with Enter give the worked example's
+#                chart. Then with the input method off, typing gives the
+#                same chart again.
 #
 # Positions are relative to the window under test (xdotool getwindowgeometry),
 # so the test also runs with a window manager.
 set -euo pipefail
 
-usage() { echo "usage: $0 BINARY chart|input_error" >&2; exit 2; }
+usage() { echo "usage: $0 BINARY chart|input_error|ime" >&2; exit 2; }
 [[ $# -eq 2 ]] || usage
 BIN=$1
 CASE=$2
@@ -31,6 +39,8 @@ done
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/biorhythm-e2e.XXXXXX")
 # shellcheck source=SCRIPTDIR/../../tools/lib/xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/xvfb.sh"
+# shellcheck source=SCRIPTDIR/../../tools/lib/ime_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/ime_session.sh"
 APP_PID=
 APP_STATUS=
 RESULT=1
@@ -40,6 +50,7 @@ cleanup() {
         kill "$APP_PID" 2>/dev/null || true
         wait "$APP_PID" 2>/dev/null || true
     fi
+    stop_ime_session
     stop_private_xvfb
     if [[ $RESULT -eq 0 ]]; then
         rm -rf "$WORK"
@@ -74,6 +85,14 @@ start_xvfb() {
 # ---- Program and windows --------------------------------------------------
 
 start_app() {
+    if [[ $CASE == ime ]]; then
+        # Inside the input method's session, as its user.
+        local program
+        program=$(ime_install_program "$BIN") || fail "could not copy $BIN for the input method's session"
+        IME_EXEC=1 ime_run "$program" >"$WORK/app.log" 2>&1 &
+        APP_PID=$!
+        return
+    fi
     mkdir -m 700 "$WORK/runtime"
     env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" \
         "$BIN" >"$WORK/app.log" 2>&1 &
@@ -202,6 +221,11 @@ CLOSE_ICON=(760 32)           # main window's knob 744,16 32×32
 BIRTH_WESTERN=(316 52)        # 西暦 288,40 57×25
 TARGET_WESTERN=(684 52)       # 西暦 656,40 57×25
 TEXT6=(540 105)               # 520,96 41×18
+TEXT1_BOX=(96 88 49 18)
+TEXT2_BOX=(160 88 49 18)
+TEXT5_BOX=(448 96 49 18)
+RECALCULATE=(844 580)         # 再計算 816,560 57×41
+COMPOSITION="255 236 160"     # the tint under a composition
 
 open_main_window() {
     TITLE=$(wait_window $TITLE_W $TITLE_H 10) || fail "the ${TITLE_W}x${TITLE_H} title window did not appear within 10 s"
@@ -363,14 +387,127 @@ case_input_error() {
     log "message box answered: program ended with status 0"
 }
 
+case_ime() {
+    open_main_window
+
+    # Columns of the box's inside that hold dark (text) pixels: none or one
+    # (the caret) for an empty box.
+    text_columns() {
+        local file=$1 x=$2 y=$3 w=$4 h=$5
+        pixels "$file" $((x + 2)) $((y + 2)) $((w - 4)) $((h - 4)) |
+            awk '$3 < 100 && $4 < 100 && $5 < 100 { c[$1] = 1 } END { print length(c) }'
+    }
+    # Waits until the box shows the composition tint; FILE keeps the picture.
+    wait_composition() {
+        local file=$1 x=$2 y=$3 w=$4 h=$5 deadline=$((SECONDS + 5))
+        # shellcheck disable=SC2086
+        until shoot "$MAIN" "$file" && (($(count_colour "$file" "$x" "$y" "$w" "$h" $COMPOSITION) > 40)); do
+            ((SECONDS < deadline)) || fail "no marked composition in the box at $x,$y: see $file"
+            sleep 0.2
+        done
+    }
+    # The box got nothing: checked a while after the click, when anything the
+    # input method sends late has arrived.
+    expect_empty() {
+        local name=$1 file=$2; shift 2
+        sleep 1
+        shoot "$MAIN" "$file"
+        local n
+        n=$(text_columns "$file" "$@")
+        ((n <= 1)) || fail "$name received text ($n columns of dark pixels): see $file"
+    }
+    expect_text() {
+        local name=$1 file=$2; shift 2
+        local n
+        n=$(text_columns "$file" "$@")
+        ((n >= 6)) || fail "$name lost its text (only $n columns of dark pixels): see $file"
+        # shellcheck disable=SC2086
+        (($(count_colour "$file" "$@" $COMPOSITION) == 0)) || fail "$name is still marked as composing: see $file"
+    }
+    wait_chart() {
+        local file=$1 deadline=$((SECONDS + 5))
+        until shoot "$MAIN" "$file" && [[ $(count_colour "$file" 50 400 1 1 255 255 0) -eq 1 ]]; do
+            ((SECONDS < deadline)) || fail "no chart after 決定 (an input error?): see $file; windows: $(app_windows | tr '\n' ' ')"
+            sleep 0.2
+        done
+        (($(app_windows | wc -l) == 2)) || fail "a third window (the input-error message?) after 決定"
+    }
+
+    # Japanese input on: 1980 is composed as １９８０ until Enter confirms it.
+    click "$MAIN" "${BIRTH_WESTERN[@]}"
+    type_text 1980
+    wait_composition "$WORK/composing.png" "${TEXT1_BOX[@]}"
+    log "composition marked in 生年: $WORK/composing.png"
+    click "$MAIN" 184 97   # into 暦月, without Enter
+    expect_empty 暦月 "$WORK/clicked_month.png" "${TEXT2_BOX[@]}"
+    expect_text 生年 "$WORK/clicked_month.png" "${TEXT1_BOX[@]}"
+    log "click into 暦月: the composition stayed in 生年, 暦月 stayed empty"
+
+    type_text 5
+    wait_composition "$WORK/composing_month.png" "${TEXT2_BOX[@]}"
+    click "$MAIN" "${TARGET_WESTERN[@]}"   # focuses the target year box
+    expect_empty "the target year" "$WORK/clicked_era.png" "${TEXT5_BOX[@]}"
+    expect_text 暦月 "$WORK/clicked_era.png" "${TEXT2_BOX[@]}"
+    log "click on 西暦: the composition stayed in 暦月, the target year stayed empty"
+
+    # Commit everything with Enter. 生年 and 暦月 hold their text, nothing
+    # composing: Enter reaches the box at once. Elsewhere the first Enter
+    # confirms the composition and the second commits the box.
+    click "$MAIN" 120 97
+    key End Return
+    key End Return
+    local entry
+    for entry in 15 12 2005 10; do
+        type_text "$entry"
+        key Return Return
+    done
+    key Return   # 決定
+    wait_chart "$WORK/chart_ime.png"
+    log "entries committed with Enter: the worked example's chart, $WORK/chart_ime.png"
+
+    # The input method off: typed digits go straight into the boxes.
+    ime_engine xkb:us::eng || fail "could not switch the input method off"
+    click "$MAIN" "${RECALCULATE[@]}"
+    type_text 1980
+    shoot "$MAIN" "$WORK/typing_off.png"
+    # shellcheck disable=SC2086
+    (($(count_colour "$WORK/typing_off.png" "${TEXT1_BOX[@]}" $COMPOSITION) == 0)) ||
+        fail "a composition with the input method off: see $WORK/typing_off.png"
+    key Return
+    for entry in 5 15 12 2005 10; do
+        type_text "$entry"
+        key Return
+    done
+    key Return   # 決定
+    wait_chart "$WORK/chart_off.png"
+    # The same entries, so the same title and chart (left of 再計算, which
+    # has the focus only now).
+    local a b
+    a=$(convert "$WORK/chart_ime.png" -crop 800x500+0+150 +repage -depth 8 rgb:- | md5sum)
+    b=$(convert "$WORK/chart_off.png" -crop 800x500+0+150 +repage -depth 8 rgb:- | md5sum)
+    [[ $a == "$b" ]] || fail "the chart typed with the input method off differs: $WORK/chart_ime.png, $WORK/chart_off.png"
+    log "input method off: typing gave the same chart"
+
+    click "$MAIN" "${CLOSE_ICON[@]}"
+    wait_gone "$MAIN" 5 || fail "the knob did not close the main window"
+    click "$TITLE" "${EXIT_ICON[@]}"
+    wait_exit 10 || fail "the program did not end within 10 s of clicking the exit icon"
+    [[ $APP_STATUS -eq 0 ]] || fail "exit status $APP_STATUS after the exit icon, expected 0"
+    log "exit icon: program ended with status 0"
+}
+
 # ---- Main ------------------------------------------------------------------
 
 case $CASE in
-    chart | input_error) ;;
+    chart | input_error | ime) ;;
     *) usage ;;
 esac
 
 start_xvfb
+if [[ $CASE == ime ]]; then
+    start_ime_session || fail "the input method (ibus with mozc) did not start"
+    log "ibus with mozc, Japanese input on"
+fi
 start_app
 "case_$CASE"
 RESULT=0

@@ -1,0 +1,176 @@
+#!/usr/bin/python3
+"""The real program read and driven through AT-SPI, as a screen reader
+(Orca) meets it.
+
+    with_atspi_session.sh /usr/bin/python3 atspi_check.py BINARY
+
+Starts BINARY, presses 開始 through its accessible action, enters the
+worked example (西暦, 1980-05-15 12 h, 西暦 2005-10) with the keyboard,
+presses 決定, then reads the chart's title and summary from the tree and
+prints the tree as a screen reader hears it. Last it presses the closing
+icon and the exit icon through their actions: the main window goes, then
+the program ends with status 0.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+TITLE = "グレゴリオ暦（西暦） 2005年 10月のバイオリズム"
+SUMMARY = ("身体リズムの要注意日は12日、23日。＋側の極大は6日、29日。－側の極大は18日。"
+           "感情リズムの要注意日は13日、27日。＋側の極大は6日、7日。－側の極大は20日、21日。"
+           "知性リズムの要注意日は4日、21日。＋側の極大は13日。－側の極大は29日。")
+# Labels once read by another text than their caption, with what they stand for.
+LABELS = {
+    "暦年": "生まれた年", "暦月": "生まれた月", "暦日": "生まれた日", "時刻": "生まれた時刻",
+    "＋側": "グラフの上半分はプラス側", "－側": "グラフの下半分はマイナス側",
+    "身体リズム": "赤の線は身体リズム（23日周期）",
+}
+
+
+def fail(message):
+    print("FAIL:", message, file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, probe, seconds=15):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            found = probe()
+        except Exception:  # objects come and go while the tree changes
+            found = None
+        if found:
+            return found
+        time.sleep(0.1)
+    fail("timed out waiting for " + what)
+
+
+def children(obj):
+    return [c for c in obj if c is not None]
+
+
+def walk(obj):
+    yield obj
+    for child in children(obj):
+        yield from walk(child)
+
+
+def states(obj):
+    return {pyatspi.stateToString(s) for s in obj.getState().getStates()}
+
+
+def find(root, role, name):
+    """The shown object of that role (any role: None) and name."""
+    for obj in walk(root):
+        if (role is None or obj.getRoleName() == role) and obj.name == name and "showing" in states(obj):
+            return obj
+    return None
+
+
+def window(app, name):
+    """A top-level window: Qt's window role is AT-SPI's frame."""
+    return next((w for w in children(app) if w.name == name and w.getRoleName() == "frame"), None)
+
+
+def press(obj):
+    action = obj.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if "Press" not in names:
+        fail("%s %r offers no press action: %r" % (obj.getRoleName(), obj.name, names))
+    action.doAction(names.index("Press"))
+
+
+def keys(*args):
+    subprocess.run(["xdotool", "key", "--delay", "60", *args], check=True)
+    time.sleep(0.3)
+
+
+def typed(text):
+    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
+    keys("Return")
+
+
+def dump(obj, depth=0):
+    """One line an object: role, name, description, the states a reader
+    mentions."""
+    told = sorted(states(obj) & {"focused", "focusable", "editable"})
+    line = "%s%s %r" % ("  " * depth, obj.getRoleName(), obj.name)
+    if obj.description:
+        line += " — " + obj.description
+    if told:
+        line += " [" + ", ".join(told) + "]"
+    if "showing" in states(obj) or depth == 0:
+        print(line)
+        for child in children(obj):
+            dump(child, depth + 1)
+
+
+def main():
+    binary = sys.argv[1]
+    log = open(os.path.join(os.environ.get("XDG_RUNTIME_DIR", "/tmp"), "app.log"), "w")
+    program = subprocess.Popen([binary], stdout=log, stderr=subprocess.STDOUT)
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+        app = wait_for("the program on the accessibility bus",
+                       lambda: next((a for a in children(desktop) if a.name == "biorhythm"), None))
+        title = wait_for("the title window", lambda: window(app, "バイオリズム"))
+        exit_icon = find(title, "push button", "終了")
+        if not exit_icon or "focusable" in states(exit_icon):
+            fail("the exit icon is not an unfocusable push button named 終了")
+        press(wait_for("開始", lambda: find(title, "push button", "開始：バイオリズムの計算画面を開く")))
+        main_window = wait_for("the main window", lambda: window(app, "バイオリズム計算"))
+        print("windows:", [(w.getRoleName(), w.name) for w in children(app)])
+
+        for caption, description in LABELS.items():
+            label = find(main_window, "label", caption)
+            if not label or label.description != description:
+                fail("no label read as %r with the description %r" % (caption, description))
+
+        press(wait_for("生年の西暦", lambda: find(main_window, "push button", "生年を西暦で入力")))
+        birth_year = find(main_window, "text", "生まれた年（入力後Enter）")
+        wait_for("the focus in the birth year", lambda: "focused" in states(birth_year))
+        for text in ("1980", "5", "15", "12"):
+            typed(text)
+        press(find(main_window, "push button", "求める年を西暦で入力"))
+        wait_for("the focus in the target year",
+                 lambda: "focused" in states(find(main_window, "text", "求める年（入力後Enter）")))
+        for text in ("2005", "10"):
+            typed(text)
+        press(wait_for("決定", lambda: find(main_window, "push button", "決定：グラフを描く")))
+
+        wait_for("the chart title read as %r" % TITLE, lambda: find(main_window, "label", TITLE))
+        chart = find(main_window, None, "バイオリズムのグラフ")
+        if not chart or chart.description != SUMMARY:
+            fail("the chart's description is %r, expected %r" % (chart and chart.description, SUMMARY))
+        print("\nThe main window after 決定, as a screen reader reads it:")
+        dump(main_window)
+
+        close = find(main_window, "push button", "閉じる")
+        if not close or "focusable" in states(close):
+            fail("the closing icon is not an unfocusable push button named 閉じる")
+        press(close)
+        wait_for("the main window to close", lambda: window(app, "バイオリズム計算") is None)
+        if window(app, "バイオリズム") is None:
+            fail("the title window went away with the main window")
+        print("閉じる pressed: the main window closed, the title window stayed")
+
+        press(exit_icon)
+        try:
+            status = program.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            fail("the program did not end within 10 s of pressing 終了")
+        if status != 0:
+            fail("exit status %d after 終了" % status)
+        print("終了 pressed: the program ended with status 0")
+        print("PASS")
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+
+
+if __name__ == "__main__":
+    main()

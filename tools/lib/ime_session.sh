@@ -1,0 +1,124 @@
+# shellcheck shell=bash
+# A Japanese input method (ibus with mozc, Japanese input on in hiragana
+# mode, as most Japanese users type) in a private D-Bus session, for running
+# the program as a Japanese user does. Source it, then, with DISPLAY set
+# (tools/lib/xvfb.sh):
+#
+#   start_ime_session          starts the session bus, ibus-daemon and mozc;
+#                              returns 1 when mozc did not come up
+#   ime_install_program BINARY copies the program where the session's user
+#                              can run it; prints the copy's path
+#   ime_run COMMAND [ARGS...]  runs a command inside the session, with the
+#                              input method for Qt; with IME_EXEC=1 the
+#                              command replaces the shell, so that
+#                              "IME_EXEC=1 ime_run PROGRAM &" leaves the
+#                              program's own PID in $!
+#   ime_engine NAME            switches the engine: mozc-jp (Japanese on) or
+#                              xkb:us::eng (input method off)
+#   stop_ime_session           stops every process the session started
+#
+# mozc refuses to run as root, so as root the session and the programs run
+# as the user "nobody". Every process of the session carries
+# BIORHYTHM_IME_SESSION=<tag> in its environment; stopping ends exactly
+# those, by their PID.
+
+IME_DIR=
+IME_TAG=
+IME_BUS=
+
+ime_as_user() {
+    local replace=
+    [[ ${IME_EXEC:-} == 1 ]] && replace="exec"
+    if [[ $(id -u) -eq 0 ]]; then
+        $replace setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"
+    else
+        $replace "$@"
+    fi
+}
+
+ime_run() {
+    # Sanitizer options pass through; a suppressions file is read from a
+    # copy the session's user can read.
+    local lsan=${LSAN_OPTIONS:-} supp
+    if [[ $lsan =~ suppressions=([^:]*) ]]; then
+        supp=${BASH_REMATCH[1]}
+        if [[ -r $supp ]]; then
+            cp "$supp" "$IME_DIR/lsan.supp" && chmod 644 "$IME_DIR/lsan.supp"
+            lsan=${lsan//suppressions=$supp/suppressions=$IME_DIR/lsan.supp}
+        fi
+    fi
+    ime_as_user env -i HOME="$IME_DIR/home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin:/usr/sbin:/sbin LANG=C.UTF-8 \
+        XDG_CONFIG_HOME="$IME_DIR/home/.config" XDG_RUNTIME_DIR="$IME_DIR/run" \
+        DBUS_SESSION_BUS_ADDRESS="$IME_BUS" BIORHYTHM_IME_SESSION="$IME_TAG" \
+        QT_QPA_PLATFORM=xcb QT_IM_MODULE=ibus XMODIFIERS=@im=ibus GTK_IM_MODULE=ibus \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="$lsan" \
+        "$@"
+}
+
+ime_engine() { ime_run ibus engine "$1"; }
+
+ime_install_program() {
+    cp "$1" "$IME_DIR/biorhythm" && chmod 755 "$IME_DIR/biorhythm" && echo "$IME_DIR/biorhythm"
+}
+
+start_ime_session() {
+    local _ out
+    IME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/biorhythm-ime.XXXXXX") || return 1
+    IME_TAG=biorhythm-ime-$$-$RANDOM$RANDOM
+    chmod 755 "$IME_DIR"
+    mkdir -p "$IME_DIR/home/.config/mozc" "$IME_DIR/run"
+    chmod 700 "$IME_DIR/run"
+    # Japanese input on (hiragana) as soon as mozc is the engine.
+    cat >"$IME_DIR/home/.config/mozc/ibus_config.textproto" <<'EOF'
+engines {
+  name : "mozc-jp"
+  longname : "Mozc"
+  layout : "default"
+  layout_variant : ""
+  layout_option : ""
+  rank : 80
+}
+active_on_launch: True
+EOF
+    if [[ $(id -u) -eq 0 ]]; then chown -R nobody:nogroup "$IME_DIR/home" "$IME_DIR/run"; fi
+    out=$(ime_run dbus-launch --sh-syntax 2>>"$IME_DIR/dbus.log") || return 1
+    IME_BUS=$(sed -n "s/^DBUS_SESSION_BUS_ADDRESS='\(.*\)';/\1/p" <<<"$out")
+    [[ -n $IME_BUS ]] || return 1
+    ime_run ibus-daemon --daemonize --replace >"$IME_DIR/ibus.log" 2>&1 || return 1
+    for _ in $(seq 100); do
+        ime_run ibus list-engine 2>/dev/null | grep -q mozc-jp && break
+        sleep 0.2
+    done
+    # The first switch may come before mozc is ready.
+    for _ in $(seq 25); do
+        ime_engine mozc-jp >>"$IME_DIR/ibus.log" 2>&1
+        [[ $(ime_run ibus engine 2>/dev/null) == mozc-jp ]] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# PIDs of the session's processes, whoever runs them.
+ime_session_pids() {
+    local pid
+    [[ -n $IME_TAG ]] || return 0
+    for pid in $(pgrep -u "$(id -u),$(id -u nobody)"); do
+        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "BIORHYTHM_IME_SESSION=$IME_TAG"; then
+            echo "$pid"
+        fi
+    done
+}
+
+stop_ime_session() {
+    local pid _
+    [[ -n $IME_TAG ]] || return 0
+    ime_run ibus exit >/dev/null 2>&1 || true
+    for pid in $(ime_session_pids); do kill "$pid" 2>/dev/null || true; done
+    for _ in $(seq 20); do
+        [[ -z $(ime_session_pids) ]] && break
+        sleep 0.1
+    done
+    for pid in $(ime_session_pids); do kill -9 "$pid" 2>/dev/null || true; done
+    rm -rf "$IME_DIR"
+    IME_TAG=
+}
