@@ -10,6 +10,7 @@
 
 #include "calc/entries.h"
 #include "chart/summary.h"
+#include "support/worked_example.h"
 
 namespace {
 
@@ -104,8 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Months, SummaryOfMonth, testing::ValuesIn(kMonths),
                          });
 
 TEST(SummaryText, WorkedExampleInJapanese) {
-    const calc::Calculation c = Calculate({"1980", "5", "15", "12", "2005", "10"});
-    EXPECT_EQ(chart::ChartSummaryText(c),
+    EXPECT_EQ(chart::ChartSummaryText(testing_support::WorkedExample()),
               "身体リズムの要注意日は12日、23日。＋側の極大は6日、29日。－側の極大は18日。"
               "感情リズムの要注意日は13日、27日。＋側の極大は6日、7日。－側の極大は20日、21日。"
               "知性リズムの要注意日は4日、21日。＋側の極大は13日。－側の極大は29日。");
