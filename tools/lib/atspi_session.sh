@@ -16,6 +16,9 @@
 # The program itself must not get AT_SPI_BUS_ADDRESS: with it set, Qt never
 # joins the accessibility bus (it finds the bus through org.a11y.Bus).
 
+# shellcheck source=SCRIPTDIR/tagged_processes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/tagged_processes.sh"
+
 ATSPI_SESSION_TAG=
 
 start_atspi_session() {
@@ -39,24 +42,8 @@ start_atspi_session() {
     return 1
 }
 
-# PIDs of this user's processes that belong to the session.
-atspi_session_pids() {
-    local pid
-    [[ -n $ATSPI_SESSION_TAG ]] || return 0
-    for pid in $(pgrep -u "$(id -u)"); do
-        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "BIORHYTHM_ATSPI_SESSION=$ATSPI_SESSION_TAG"; then
-            echo "$pid"
-        fi
-    done
-}
-
 stop_atspi_session() {
-    local pid _
-    for pid in $(atspi_session_pids); do kill "$pid" 2>/dev/null || true; done
-    for _ in $(seq 20); do
-        [[ -z $(atspi_session_pids) ]] && break
-        sleep 0.1
-    done
-    for pid in $(atspi_session_pids); do kill -9 "$pid" 2>/dev/null || true; done
+    [[ -n $ATSPI_SESSION_TAG ]] || return 0
+    stop_tagged "BIORHYTHM_ATSPI_SESSION=$ATSPI_SESSION_TAG" "$(id -u)"
     ATSPI_SESSION_TAG=
 }

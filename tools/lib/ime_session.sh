@@ -22,6 +22,9 @@
 # BIORHYTHM_IME_SESSION=<tag> in its environment; stopping ends exactly
 # those, by their PID.
 
+# shellcheck source=SCRIPTDIR/tagged_processes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/tagged_processes.sh"
+
 IME_DIR=
 IME_TAG=
 IME_BUS=
@@ -98,27 +101,10 @@ EOF
     return 1
 }
 
-# PIDs of the session's processes, whoever runs them.
-ime_session_pids() {
-    local pid
-    [[ -n $IME_TAG ]] || return 0
-    for pid in $(pgrep -u "$(id -u),$(id -u nobody)"); do
-        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "BIORHYTHM_IME_SESSION=$IME_TAG"; then
-            echo "$pid"
-        fi
-    done
-}
-
 stop_ime_session() {
-    local pid _
     [[ -n $IME_TAG ]] || return 0
     ime_run ibus exit >/dev/null 2>&1 || true
-    for pid in $(ime_session_pids); do kill "$pid" 2>/dev/null || true; done
-    for _ in $(seq 20); do
-        [[ -z $(ime_session_pids) ]] && break
-        sleep 0.1
-    done
-    for pid in $(ime_session_pids); do kill -9 "$pid" 2>/dev/null || true; done
+    stop_tagged "BIORHYTHM_IME_SESSION=$IME_TAG" "$(id -u),$(id -u nobody)"
     rm -rf "$IME_DIR"
     IME_TAG=
 }
