@@ -28,6 +28,7 @@ test_packages=(
     man-db groff-base                   # manual page checks
     ibus ibus-mozc mozc-server dbus-x11 # end-to-end test with a Japanese input method
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
+    procps                              # pgrep: ending the processes those sessions start
 )
 package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
