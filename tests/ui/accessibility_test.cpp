@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "support/form_testing.h"
+#include "support/worked_example.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/controls.h"
 #include "ui/form1.h"
@@ -23,10 +24,6 @@ QString Name(QWidget* widget) { return Accessible(widget)->text(QAccessible::Nam
 QString Description(QWidget* widget) { return Accessible(widget)->text(QAccessible::Description); }
 
 constexpr const char* kOctober2005Title = "グレゴリオ暦（西暦） 2005年 10月のバイオリズム";
-constexpr const char* kOctober2005Summary =
-    "身体リズムの要注意日は12日、23日。＋側の極大は6日、29日。－側の極大は18日。"
-    "感情リズムの要注意日は13日、27日。＋側の極大は6日、7日。－側の極大は20日、21日。"
-    "知性リズムの要注意日は4日、21日。＋側の極大は13日。－側の極大は29日。";
 
 }  // namespace
 
@@ -155,7 +152,7 @@ private slots:
 
         Chart({"1980", "5", "15", "12", "2005", "10"});
         QCOMPARE(Name(label), QString(kOctober2005Title));
-        QCOMPARE(Description(picture), QString(kOctober2005Summary));
+        QCOMPARE(Description(picture), QString(testing_support::kWorkedExampleSummary));
 
         QTest::mouseClick(W("Command10"), Qt::LeftButton);
         QVERIFY(Name(label).isEmpty());
