@@ -7,6 +7,9 @@
 #                            (the default)
 #   tools/setup.sh package   also build the Debian package and check it
 #   tools/setup.sh fuzz      the test set and clang 14 with its fuzzer runtime
+#   tools/setup.sh windows   the test set, the MinGW-w64 cross compiler, Wine
+#                            and NSIS; and a deb-src entry for Debian's main
+#                            archive, so that apt can fetch Qt's source
 #
 # As root it runs apt-get itself; otherwise it uses sudo when it can, and
 # when it cannot, it prints the one command to run.
@@ -34,6 +37,14 @@ package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
     lintian                             # checks the package
 )
+windows_packages=(
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools  # cross compiler
+    ninja-build ccache dpkg-dev         # building Qt from Debian's source package
+    wine wine64                         # running the Windows build and its tests
+    nsis                                # the installer
+    python3-pefile                      # reading the program's version record and flags
+    unzip                               # checking the portable zip
+)
 fuzz_packages=(
     clang-14 libclang-rt-14-dev         # libFuzzer
 )
@@ -44,11 +55,44 @@ run) packages=("${run_packages[@]}") ;;
 test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
 fuzz) packages=("${run_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}") ;;
+windows) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
 *)
-    echo "usage: $0 [run|test|package|fuzz]" >&2
+    echo "usage: $0 [run|test|package|fuzz|windows]" >&2
     exit 2
     ;;
 esac
+
+# Runs a command as root: directly, or through sudo; when neither can be
+# done, prints the command for an administrator and fails.
+as_root() {
+    if [[ $(id -u) -eq 0 ]]; then
+        "$@"
+    elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; then
+        sudo "$@"   # without a password, or with one asked for at the terminal
+    else
+        echo "This user cannot do this. Ask an administrator to run:" >&2
+        echo "  $*" >&2
+        exit 1
+    fi
+}
+
+# The Windows build compiles Qt from Debian's source package, which apt
+# fetches only with a deb-src entry. This one is for the main archive of the
+# running release and nothing else.
+updated=false
+if [[ $set == windows ]]; then
+    source_list=/etc/apt/sources.list.d/biorhythm-qt-source.sources
+    if [[ ! -f $source_list ]]; then
+        . /etc/os-release
+        echo "Adding $source_list (Qt's source package for the Windows build)"
+        printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" \
+            "Suites: $VERSION_CODENAME" "Components: main" \
+            "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+            as_root tee "$source_list" >/dev/null
+        as_root apt-get update -qq
+        updated=true
+    fi
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -61,21 +105,5 @@ if [[ ${#missing[@]} -eq 0 ]]; then
 fi
 
 echo "Installing: ${missing[*]}"
-install_command=(apt-get install -y --no-install-recommends "${missing[@]}")
-export DEBIAN_FRONTEND=noninteractive
-can_sudo=false
-if command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; then
-    can_sudo=true  # without a password, or with one asked for at the terminal
-fi
-if [[ $(id -u) -eq 0 ]]; then
-    apt-get update -qq
-    "${install_command[@]}"
-elif $can_sudo; then
-    sudo apt-get update -qq
-    sudo DEBIAN_FRONTEND=noninteractive "${install_command[@]}"
-else
-    echo "These packages are missing and this user cannot install them." >&2
-    echo "Ask an administrator to run:" >&2
-    echo "  apt-get update && ${install_command[*]}" >&2
-    exit 1
-fi
+$updated || as_root apt-get update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
