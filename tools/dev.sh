@@ -10,6 +10,11 @@
 #                         (build-package) with Debian's build flags, check it
 #                         with lintian; the last line printed is the path of
 #                         the .deb
+#   tools/dev.sh windows  install what is missing, build Qt for Windows once
+#                         (tools/windows/build-qt.sh), cross-build the program
+#                         (build-windows), run its tests under Wine, make the
+#                         installer and the zip and run them under Wine; the
+#                         last line printed is the path of the installer
 #
 # All are safe to repeat and quick when nothing has changed.
 set -euo pipefail
@@ -17,9 +22,9 @@ cd "$(dirname "$0")/.."
 
 command=${1:-}
 case $command in
-run | test | package) ;;
+run | test | package | windows) ;;
 *)
-    echo "usage: $0 run|test|package" >&2
+    echo "usage: $0 run|test|package|windows" >&2
     exit 2
     ;;
 esac
@@ -59,5 +64,17 @@ package)
     # Errors and warnings fail the package; informational tags are shown.
     lintian --info --display-info --fail-on error,warning "$deb"
     echo "$deb"
+    ;;
+windows)
+    BIORHYTHM_QT_WINDOWS=$(tools/windows/build-qt.sh | tail -1)
+    export BIORHYTHM_QT_WINDOWS
+    # The preset finds Qt through this variable at configure time only: a
+    # new Qt folder needs a fresh configure.
+    if ! grep -qF "$BIORHYTHM_QT_WINDOWS/" build-windows/CMakeCache.txt 2>/dev/null; then
+        cmake --preset windows --fresh
+    fi
+    cmake --build --preset windows
+    ctest --preset windows
+    ls "$PWD"/build-windows/biorhythm-*-setup.exe
     ;;
 esac

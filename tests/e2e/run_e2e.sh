@@ -8,8 +8,11 @@
 # CASE is one of:
 #   chart        開始, 西暦 in both groups, 1980-05-15 12:00 and 2005-10, 決定;
 #                checks the grid, the axis, the three curves, the day numbers
-#                and the chart title, then ends through the closing icon and
-#                the exit icon (status 0).
+#                and the chart title; closes the main window with its icon,
+#                opens it again with 開始 and closes it again, then ends
+#                through the exit icon (status 0).
+#   start_exit   the title window appears; its exit icon ends the program
+#                with status 0.
 #   input_error  開始, Enter in the target-month box, Enter on 決定; checks
 #                the warning box, answers it with Enter and expects the
 #                program to end with status 0.
@@ -24,13 +27,22 @@
 #
 # Positions are relative to the window under test (xdotool getwindowgeometry),
 # so the test also runs with a window manager.
+#
+# A BINARY ending in .exe is the Windows program: it runs under Wine, in the
+# prefix WINEPREFIX names.
 set -euo pipefail
 
-usage() { echo "usage: $0 BINARY chart|input_error|ime" >&2; exit 2; }
+usage() { echo "usage: $0 BINARY chart|start_exit|input_error|ime" >&2; exit 2; }
 [[ $# -eq 2 ]] || usage
 BIN=$1
 CASE=$2
-[[ -x $BIN ]] || { echo "FAIL: $BIN is not an executable" >&2; exit 2; }
+WINE=false
+if [[ $BIN == *.exe ]]; then
+    WINE=true
+    [[ -f $BIN && -n ${WINEPREFIX:-} ]] || { echo "FAIL: $BIN needs a WINEPREFIX" >&2; exit 2; }
+else
+    [[ -x $BIN ]] || { echo "FAIL: $BIN is not an executable" >&2; exit 2; }
+fi
 
 for tool in Xvfb xdotool xdpyinfo convert import; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 2; }
@@ -90,6 +102,12 @@ start_app() {
         local program
         program=$(ime_install_program "$BIN") || fail "could not copy $BIN for the input method's session"
         IME_EXEC=1 ime_run "$program" >"$WORK/app.log" 2>&1 &
+        APP_PID=$!
+        return
+    fi
+    if $WINE; then
+        # `wine` runs the program in its own process and returns its status.
+        WINEDEBUG=-all wine "$BIN" >"$WORK/app.log" 2>&1 &
         APP_PID=$!
         return
     fi
@@ -332,11 +350,27 @@ case_chart() {
     kill -0 "$APP_PID" 2>/dev/null || fail "the program ended when the main window closed"
     log "main window closed, title window still shown"
 
+    # 開始 opens it again, and the knob closes it again.
+    click "$TITLE" "${START_BUTTON[@]}"
+    MAIN=$(wait_window $MAIN_W $MAIN_H 10 "$TITLE") || fail "開始 did not open the main window a second time"
+    click "$MAIN" "${CLOSE_ICON[@]}"
+    wait_gone "$MAIN" 5 || fail "the knob did not close the reopened main window"
+    log "開始 again: main window reopened and closed"
+
     # The exit icon ends the program with status 0.
     click "$TITLE" "${EXIT_ICON[@]}"
     wait_exit 5 || fail "the program did not end within 5 s of clicking the exit icon"
     [[ $APP_STATUS -eq 0 ]] || fail "exit status $APP_STATUS after the exit icon, expected 0"
     log "exit icon: program ended with status 0"
+}
+
+case_start_exit() {
+    TITLE=$(wait_window $TITLE_W $TITLE_H 10) || fail "the ${TITLE_W}x${TITLE_H} title window did not appear within 10 s"
+    shoot "$TITLE" "$WORK/title.png"
+    click "$TITLE" "${EXIT_ICON[@]}"
+    wait_exit 10 || fail "the program did not end within 10 s of clicking the exit icon"
+    [[ $APP_STATUS -eq 0 ]] || fail "exit status $APP_STATUS after the exit icon, expected 0"
+    log "title window shown; exit icon: program ended with status 0"
 }
 
 case_input_error() {
@@ -499,7 +533,7 @@ case_ime() {
 # ---- Main ------------------------------------------------------------------
 
 case $CASE in
-    chart | input_error | ime) ;;
+    chart | start_exit | input_error | ime) ;;
     *) usage ;;
 esac
 

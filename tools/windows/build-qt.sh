@@ -33,11 +33,11 @@ options=(
     -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
     -DFEATURE_openssl=OFF -DFEATURE_vulkan=OFF
-    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_direct2d=OFF
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
     # Debian's source has no src/3rdparty/wintab, which tablet events need.
     -DFEATURE_tabletevent=OFF
-    # OpenGL stays at its default (dynamic): the Windows platform plugin of
-    # 6.4 does not build without it.
+    # OpenGL (dynamic) and Direct2D stay at their defaults: the Windows
+    # platform plugin of 6.4 does not link without them.
 )
 
 toolchain_id=$(
