@@ -55,6 +55,13 @@ double ElapsedDays(double targetMonthStart, double birthInstant) {
     return (targetMonthStart - birthInstant) + 1;
 }
 
+double RhythmValue(double m, double cycleLength) {
+    const double phase = m - std::floor(m / cycleLength) * cycleLength;
+    const double degrees = (phase / cycleLength) * 360;
+    const double radians = degrees / kDegreesPerRadian;
+    return std::sin(radians) * -1;
+}
+
 RhythmSeries ComputeRhythmSeries(double elapsedDays, double cycleLength, int daysInMonth) {
     RhythmSeries series;
     FillRhythmSeries(series, elapsedDays, cycleLength, daysInMonth);
@@ -65,10 +72,7 @@ void FillRhythmSeries(RhythmSeries& series, double elapsedDays, double cycleLeng
     series.count = daysInMonth + 1;
     double m = elapsedDays;
     for (int k = 1; k <= series.count; ++k) {
-        const double phase = m - std::floor(m / cycleLength) * cycleLength;
-        const double degrees = (phase / cycleLength) * 360;
-        const double radians = degrees / kDegreesPerRadian;
-        series.value[k - 1] = std::sin(radians) * -1;
+        series.value[k - 1] = RhythmValue(m, cycleLength);
         m = m + 1;
     }
 }

@@ -53,6 +53,11 @@ struct RhythmSeries {
     double operator()(int k) const { return value[k - 1]; }
 };
 
+// The value of a rhythm of cycleLength days at m days after the moment of
+// birth, as every chart point is computed: the phase m - floor(m / c) * c,
+// turned into degrees, then radians, and the negated sine.
+double RhythmValue(double m, double cycleLength);
+
 RhythmSeries ComputeRhythmSeries(double elapsedDays, double cycleLength, int daysInMonth);
 void FillRhythmSeries(RhythmSeries& series, double elapsedDays, double cycleLength, int daysInMonth);
 

@@ -15,17 +15,19 @@ namespace chart {
 // The chart puts a value v at y = 400 + 100 v, and y grows downwards, so the
 // plus side (the upper half) holds the points with v < 0 and the minus side
 // those with v > 0. The chart point after the month's last day (the first of
-// the next month) carries no day number: it counts for the caution day of
-// the month's last day, never as a day of its own.
+// the next month) carries no day number: it counts for the caution day and
+// the maxima of the month's last day, never as a day of its own.
 struct RhythmSummary {
     // Days b on which the curve touches or crosses the axis between chart
     // points b and b + 1: v(b) is 0, or v(b) and v(b + 1) lie on opposite
     // sides of 0.
     std::vector<int> cautionDays;
-    // The day whose point lies highest on the chart (the most negative v),
-    // and the one that lies lowest (the most positive v); several days when
-    // their points are equally high. Empty when the curve never reaches
-    // that side in the month.
+    // The days whose point lies on the plus (minus) side and at least as far
+    // from the axis as both neighbouring points, b - 1 and b + 1: the
+    // curve's summits (troughs) in the month, each with every day as high
+    // as it. For day 1 the neighbour is the rhythm's value at 0:00 of the
+    // day before the month; for the last day, the chart point after the
+    // month. Empty when the curve has none on that side in the month.
     std::vector<int> plusPeakDays;
     std::vector<int> minusPeakDays;
 };
@@ -34,7 +36,8 @@ struct RhythmSummary {
 // chart, far above the rounding of the sine.
 inline constexpr double kEqualValues = 1e-9;
 
-RhythmSummary SummariseRhythm(const calc::RhythmSeries& series, int daysInMonth);
+// valueBefore: the rhythm at 0:00 of the day before the month.
+RhythmSummary SummariseRhythm(double valueBefore, const calc::RhythmSeries& series, int daysInMonth);
 
 // "身体リズムの要注意日は12日、23日。＋側の極大は6日、29日。－側の極大は18日。"
 // and the same for 感情リズム and 知性リズム; "なし" where a list is empty.

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "controls.h"
+#include "picture_box.h"
 
 namespace tk {
 
@@ -31,6 +32,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType()) return nullptr;
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String("tk::IconImage")) return new IconImageAccessible(static_cast<IconImage*>(widget));
+    if (className == QLatin1String("tk::PictureBox"))
+        return new QAccessibleWidget(widget, static_cast<PictureBox*>(widget)->AccessibleRole());
     // The toolkit's windows are plain widgets at the top level.
     if (className == QLatin1String("QWidget") && widget->isWindow())
         return new QAccessibleWidget(widget, QAccessible::Window);
@@ -44,6 +47,17 @@ void InstallAccessibility() {
     if (installed) return;
     installed = true;
     QAccessible::installFactory(Factory);
+}
+
+void Announce(QWidget* control, const QString& text) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(control, text);
+    event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+    QAccessible::updateAccessibility(&event);
+#else
+    Q_UNUSED(control);
+    Q_UNUSED(text);
+#endif
 }
 
 }  // namespace tk

@@ -45,9 +45,12 @@ QWidget* MakeControl(const ControlDef& def, QWidget* parent, const QFont& defaul
     const QString caption = QString::fromUtf8(def.caption ? def.caption : "");
     QWidget* widget = nullptr;
     switch (def.kind) {
-    case ControlKind::PictureArea:
-        widget = new PictureBox(QColor(def.backColour), parent);
+    case ControlKind::PictureArea: {
+        auto* picture = new PictureBox(QColor(def.backColour), parent);
+        if (def.accessibleRole != QAccessible::NoRole) picture->SetAccessibleRole(def.accessibleRole);
+        widget = picture;
         break;
+    }
     case ControlKind::Button:
     case ControlKind::GraphicalButton: {
         auto* button = new CommandButton(caption, parent);

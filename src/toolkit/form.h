@@ -4,6 +4,7 @@
 // object with everything it holds stays for the next Show.
 #pragma once
 
+#include <QAccessible>
 #include <QPointer>
 #include <QRgb>
 #include <QString>
@@ -47,6 +48,9 @@ struct ControlDef {
     // is for where the name alone does not say it. nullptr: none.
     const char* accessibleName;
     const char* accessibleDescription = nullptr;
+    // Picture areas: the role assistive technology is told (a chart, say);
+    // NoRole: a plain area.
+    QAccessible::Role accessibleRole = QAccessible::NoRole;
 };
 
 // The window itself.

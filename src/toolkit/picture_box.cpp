@@ -101,7 +101,48 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     const QRect imageRect(imageOrigin_, image_.deviceIndependentSize().toSize());
     for (const QRect& rect : QRegion(event->rect()).subtracted(imageRect)) painter.fillRect(rect, background_);
     if (!image_.isNull()) painter.drawImage(imageOrigin_, image_);
+    if (hasFocus()) PaintFocusFrame(painter, event->rect());
 }
+
+QRegion PictureBox::FocusFrame() const {
+    const QRect shown = ShownRect();
+    const int w = kFocusFrameWidth;
+    if (shown.width() <= 2 * w || shown.height() <= 2 * w) return QRegion(shown);
+    return QRegion(shown).subtracted(shown.adjusted(w, w, -w, -w));
+}
+
+void PictureBox::PaintFocusFrame(QPainter& painter, const QRect& exposed) const {
+    const QColor mark = palette().color(QPalette::Highlight);
+    if (image_.isNull()) {
+        for (const QRect& strip : FocusFrame().intersected(exposed)) painter.fillRect(strip, mark);
+        return;
+    }
+    // Each strip of the frame is the kept image's own pixels there, with the
+    // background ones turned into the mark, drawn where the image lies: the
+    // device pixels of anything drawn stay exactly as they are.
+    const qreal ratio = image_.devicePixelRatio();
+    const QRgb background = background_.rgb();
+    const QRgb markPixel = mark.rgb();
+    for (const QRect& strip : FocusFrame().intersected(exposed)) {
+        const QRectF logical = QRectF(strip.translated(-imageOrigin_));
+        const QRect pixels =
+            QRectF(logical.topLeft() * ratio, logical.size() * ratio).toAlignedRect().intersected(image_.rect());
+        if (pixels.isEmpty()) continue;
+        QImage part = image_.copy(pixels);
+        for (int y = 0; y < part.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+            for (int x = 0; x < part.width(); ++x)
+                if (line[x] == background) line[x] = markPixel;
+        }
+        part.setDevicePixelRatio(ratio);
+        const QRectF target(QPointF(pixels.topLeft()) / ratio + QPointF(imageOrigin_), QSizeF(pixels.size()) / ratio);
+        painter.drawImage(target, part);
+    }
+}
+
+void PictureBox::focusInEvent(QFocusEvent*) { update(FocusFrame()); }
+
+void PictureBox::focusOutEvent(QFocusEvent*) { update(FocusFrame()); }
 
 QString PrintText(double number) {
     if (number == 0) number = 0;  // no "-0"

@@ -5,8 +5,15 @@
 // shows, so covering, minimising and restoring, or exposing the window shows
 // the drawing again. The image has the screen's device pixel ratio, so lines
 // and text stay sharp on high-DPI screens.
+//
+// The area takes the keyboard focus. While it has it, a frame in the
+// palette's highlight colour runs along the edges of what its window shows,
+// over the background only: no pixel that was drawn on the area changes, and
+// keys other than Tab do nothing. Assistive technology sees the area in the
+// role it is given (a chart, say).
 #pragma once
 
+#include <QAccessible>
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -40,11 +47,25 @@ public:
     // device pixels with the device pixel ratio.
     QImage Image() const;
 
+    // The role that assistive technology is told; set it before the area is
+    // first shown. Default: a plain area (QAccessible::Client).
+    void SetAccessibleRole(QAccessible::Role role) { accessibleRole_ = role; }
+    QAccessible::Role AccessibleRole() const { return accessibleRole_; }
+
+    // Width of the focus frame, in pixels.
+    static constexpr int kFocusFrameWidth = 2;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QRect ShownRect() const;
+    // The four strips of the focus frame along the shown part, in the
+    // area's coordinates.
+    QRegion FocusFrame() const;
+    void PaintFocusFrame(QPainter& painter, const QRect& exposed) const;
     // Runs draw on a painter over the kept image, in the area's coordinates,
     // then repaints the part of the area it drew on (dirty, logical pixels).
     template <class Draw>
@@ -57,6 +78,7 @@ private:
     QColor textColour_{Qt::black};
     float currentX_ = 0;
     float currentY_ = 0;
+    QAccessible::Role accessibleRole_ = QAccessible::Client;
 };
 
 // How Print writes a number: one space in the sign position (a minus sign

@@ -6,6 +6,7 @@
 #include "chart/summary.h"
 #include "form1_layout.h"
 #include "picture_canvas.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/platform.h"
 
 namespace ui {
@@ -135,8 +136,15 @@ void Form1::Command9_Click() {
     auto* picture = Control<tk::PictureBox>("Picture1");
     PictureCanvas canvas(*picture);
     chart::DrawChart(calculation, title, canvas);
-    // What the chart shows, for screen readers.
+    // What the chart shows, for screen readers: named by its title,
+    // described by its summary. With the focus on it, a screen reader reads
+    // its role, name and description at once; the button that had the focus
+    // is gone.
+    const QString chartTitle = Control<tk::Label>("Label11")->text();
+    picture->setAccessibleName(chartTitle);
     picture->setAccessibleDescription(QString::fromStdString(chart::ChartSummaryText(calculation)));
+    picture->setFocus(Qt::OtherFocusReason);
+    tk::Announce(picture, chartTitle);
 }
 
 // ---- 再計算 -----------------------------------------------------------------
@@ -145,6 +153,7 @@ void Form1::Command10_Click() {
     Control<tk::Label>("Label11")->SetCaption(QString());
     for (int n = 1; n <= 6; ++n) Text(n)->setText(QString());
     Control<tk::PictureBox>("Picture1")->Clear();
+    Control<tk::PictureBox>("Picture1")->setAccessibleName(QString::fromUtf8(kEmptyChartName));
     Control<tk::PictureBox>("Picture1")->setAccessibleDescription(QString());
     for (int n = 1; n <= 8; ++n) Command(n)->show();
     Text(1)->setFocus(Qt::OtherFocusReason);

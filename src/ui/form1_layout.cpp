@@ -43,11 +43,12 @@ constexpr QRgb Def = kDefaultColour;
 
 // kind, name, caption, left, top, width, height (px), text colour, background,
 // font, tab index, border, icon, container, accessible name, accessible
-// description. Labels are read by their captions; their description says
-// what they stand for.
+// description (and, for the picture area, its accessible role). Labels are
+// read by their captions; their description says what they stand for.
 // The picture area comes first: it holds every other control.
 constexpr tk::ControlDef kControls[] = {
-    {Pic, "Picture1", nullptr, 0, 0, 1017, 745, Def, kNavy, kDefault, 0, false, nullptr, nullptr, "バイオリズムのグラフ"},
+    {Pic, "Picture1", nullptr, 0, 0, 1017, 745, Def, kNavy, kDefault, 0, false, nullptr, nullptr, kEmptyChartName,
+     nullptr, QAccessible::Chart},
 
     // Birth-date area.
     {Lbl, "Label7", "生年月日の入力", 8, 8, 119, 16, kWhite, kNavy, k12ptBold, 17, false, nullptr, kPicture, nullptr},

@@ -296,14 +296,36 @@ case_chart() {
     done
     log "grid: 32 lines at x=120..740 on rows 210 and 590"
 
-    # Axis: one pixel high at y=400, across the whole window.
+    # Axis: one pixel high at y=400, across the whole window. At the window's
+    # edges the focus frame of the chart lies beside it, in another colour.
     local x
     for x in 0 50 90 850 958; do
         [[ $(count_colour "$shot" "$x" 400 1 1 255 255 0) -eq 1 ]] || fail "axis: ($x,400) is not yellow"
-        [[ $(count_colour "$shot" "$x" 399 1 1 0 0 128) -eq 1 && $(count_colour "$shot" "$x" 401 1 1 0 0 128) -eq 1 ]] ||
-            fail "axis: ($x,399) or ($x,401) is not navy (axis thicker than 1 px?)"
+        if ((x == 0 || x == MAIN_W - 1)); then
+            [[ $(count_colour "$shot" "$x" 399 1 1 255 255 0) -eq 0 && $(count_colour "$shot" "$x" 401 1 1 255 255 0) -eq 0 ]] ||
+                fail "axis: ($x,399) or ($x,401) is yellow (axis thicker than 1 px?)"
+        else
+            [[ $(count_colour "$shot" "$x" 399 1 1 0 0 128) -eq 1 && $(count_colour "$shot" "$x" 401 1 1 0 0 128) -eq 1 ]] ||
+                fail "axis: ($x,399) or ($x,401) is not navy (axis thicker than 1 px?)"
+        fi
     done
     log "axis: 1 px yellow at y=400 from x=0 to 958"
+
+    # 決定 left the focus on the chart: a 2-px frame along the window's edges,
+    # in one colour that is not the navy, with the navy just inside it.
+    local mark
+    mark=$(pixels "$shot" 0 0 1 1 | awk '{ print $3, $4, $5 }')
+    [[ $mark != "0 0 128" ]] || fail "no focus frame: (0,0) is navy"
+    local -a corner=(0 0 1 1 957 685 958 686 500 0 500 686 0 300 958 300)
+    local i
+    for ((i = 0; i < ${#corner[@]}; i += 2)); do
+        # shellcheck disable=SC2086
+        [[ $(count_colour "$shot" "${corner[i]}" "${corner[i + 1]}" 1 1 $mark) -eq 1 ]] ||
+            fail "focus frame: (${corner[i]},${corner[i + 1]}) is not ($mark) like (0,0)"
+    done
+    [[ $(count_colour "$shot" 2 2 1 1 0 0 128) -eq 1 && $(count_colour "$shot" 956 684 1 1 0 0 128) -eq 1 ]] ||
+        fail "focus frame wider than 2 px: (2,2) or (956,684) is not navy"
+    log "focus frame: 2 px of ($mark) along the edges"
 
     # Curves at points where they do not meet another curve:
     #   white (emotional) k=1:   x=120, y = 400 + 100*(-0.330279) = 367.0

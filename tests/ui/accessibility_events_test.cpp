@@ -86,6 +86,22 @@ private slots:
         const QStringList summaries = Announced(picture, QAccessible::DescriptionChanged);
         QCOMPARE(summaries.size(), 1);
         QVERIFY2(summaries[0].startsWith("身体リズムの要注意日は12日、23日。"), qPrintable(summaries[0]));
+        // Then the focus moves to the chart, which a screen reader reads out
+        // with its new name and description: the last focus event of all,
+        // after both changes.
+        QCOMPARE(Announced(picture, QAccessible::NameChanged),
+                 QStringList{"グレゴリオ暦（西暦） 2005年 10月のバイオリズム"});
+        const auto lastFocus = std::find_if(announced.rbegin(), announced.rend(),
+                                            [](const Announcement& a) { return a.type == QAccessible::Focus; });
+        QVERIFY(lastFocus != announced.rend());
+        QCOMPARE(lastFocus->object, static_cast<QObject*>(picture));
+        const auto lastChange = std::find_if(announced.rbegin(), announced.rend(), [&](const Announcement& a) {
+            return a.object == picture && a.type == QAccessible::DescriptionChanged;
+        });
+        QVERIFY(lastFocus < lastChange);  // reverse iterators: the focus came later
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QCOMPARE(Announced(picture, QAccessible::Announcement).size(), 1);
+#endif
 
         announced.clear();
         QTest::mouseClick(W("Command10"), Qt::LeftButton);

@@ -36,6 +36,25 @@ class AccessibilityTest : public QObject, testing_support::RecordsPlatform {
     template <class T = QWidget>
     T* W(const char* name) { return testing_support::FindControl<T>(*Main(), name); }
 
+    // The main window's focused object is the chart, read as name and
+    // description.
+    void ExpectFocusedChart(const QString& name, const QString& description) {
+        QAccessibleInterface* focused = Accessible(Main()->Window())->focusChild();
+        QVERIFY2(focused, "nothing has the focus");
+        QCOMPARE(focused->object(), static_cast<QObject*>(W("Picture1")));
+        QCOMPARE(focused->role(), QAccessible::Chart);
+        QVERIFY(focused->state().focused);
+        QCOMPARE(focused->text(QAccessible::Name), name);
+        QCOMPARE(focused->text(QAccessible::Description), description);
+    }
+
+// A failed expectation ends the test function at once.
+#define EXPECT_FOCUSED_CHART(name, description)              \
+    do {                                                     \
+        ExpectFocusedChart(name, description);               \
+        if (QTest::currentTestFailed()) return;              \
+    } while (false)
+
     void OpenMain() {
         QTest::keyClick(title->Control<QWidget>("Command1"), Qt::Key_Return);
         QVERIFY(QTest::qWaitForWindowExposed(Main()->Window()));
@@ -143,25 +162,55 @@ private slots:
         QCOMPARE(Name(W("Image1")), QString("生年の暦を選んでください"));
     }
 
-    void everyDecideNamesTheTitleAndDescribesTheChartAndRecalculateEmptiesBoth() {
+    void thePictureAreaIsAChart() {
+        OpenMain();
+        QCOMPARE(Accessible(W("Picture1"))->role(), QAccessible::Chart);
+        QVERIFY(Accessible(W("Picture1"))->state().focusable);
+    }
+
+    // What a screen reader reads when the focus moves: the object that has
+    // the focus, as the window's accessible interface gives it.
+    void everyDecideTakesTheFocusToTheChartNamedByItsTitleAndDescribedByItsSummary() {
         OpenMain();
         QWidget* label = W("Label11");
         QWidget* picture = W("Picture1");
-        QCOMPARE(Name(picture), QString("バイオリズムのグラフ"));
-        QVERIFY(Description(picture).isEmpty());
+        // The window opens with the focus on the empty chart.
+        EXPECT_FOCUSED_CHART("バイオリズムのグラフ", QString());
 
         Chart({"1980", "5", "15", "12", "2005", "10"});
+        QCOMPARE(QApplication::focusWidget(), picture);
+        EXPECT_FOCUSED_CHART(kOctober2005Title, testing_support::kWorkedExampleSummary);
         QCOMPARE(Name(label), QString(kOctober2005Title));
-        QCOMPARE(Description(picture), QString(testing_support::kWorkedExampleSummary));
 
+        // Enter on the chart does nothing.
+        QTest::keyClick(picture, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), picture);
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(Name(label), QString(kOctober2005Title));
+
+        // 再計算 empties both and takes the focus to the birth year, as before.
         QTest::mouseClick(W("Command10"), Qt::LeftButton);
         QVERIFY(Name(label).isEmpty());
+        QCOMPARE(Name(picture), QString("バイオリズムのグラフ"));
         QVERIFY(Description(picture).isEmpty());
+        QAccessibleInterface* focused = Accessible(Main()->Window())->focusChild();
+        QVERIFY(focused && focused->object() == W("Text1"));
 
         // The next chart, a 28-day February, brings its own title and days.
         Chart({"1980", "5", "15", "0", "2023", "2"});
-        QCOMPARE(Name(label), QString("グレゴリオ暦（西暦） 2023年 2月のバイオリズム"));
-        QVERIFY(Description(picture).startsWith("身体リズムの要注意日は4日、16日、27日。＋側の極大は22日。"));
+        EXPECT_FOCUSED_CHART("グレゴリオ暦（西暦） 2023年 2月のバイオリズム",
+                           "身体リズムの要注意日は4日、16日、27日。＋側の極大は22日。－側の極大は10日。"
+                           "感情リズムの要注意日は9日、23日。＋側の極大は2日。－側の極大は16日。"
+                           "知性リズムの要注意日は8日、24日。＋側の極大は16日。－側の極大はなし。");
+
+        // Closed and opened again: an empty chart, then the next 決定 as ever.
+        Accessible(W("Image3"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!Main()->IsLoaded());
+        OpenMain();
+        QTRY_COMPARE(QApplication::focusWidget(), W("Picture1"));
+        EXPECT_FOCUSED_CHART("バイオリズムのグラフ", QString());
+        Chart({"1980", "5", "15", "12", "2005", "10"});
+        EXPECT_FOCUSED_CHART(kOctober2005Title, testing_support::kWorkedExampleSummary);
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
+#include "support/focus_frame.h"
 #include "support/form_testing.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -116,6 +117,8 @@ private slots:
     }
 
     void keyboardOnlyFromEraButtonToChart() {
+        // The window opens with the focus on the picture area, framed.
+        QCOMPARE(testing_support::FocusFrameFault(*W<tk::PictureBox>("Picture1"), Chart(), kNavy, true), QString());
         // Tab from the picture area to 昭和 of the birth group, Space presses it.
         QTest::keyClick(W("Picture1"), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -151,6 +154,32 @@ private slots:
         for (int y = 610; y < 626; ++y)
             for (int x = 120; x < 136; ++x) bright += qGreen(chart.pixel(x, y)) > 160 && qBlue(chart.pixel(x, y)) > 160;
         QVERIFY(bright > 3);
+
+        // 決定 is gone and the focus is on the chart, where Enter does nothing.
+        QCOMPARE(QApplication::focusWidget(), W("Picture1"));
+        const QImage kept = W<tk::PictureBox>("Picture1")->Image();
+        QTest::keyClick(W("Picture1"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), W("Picture1"));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(Title(), QString("グレゴリオ暦（西暦） 2005年 10月のバイオリズム"));
+        QVERIFY(W<tk::PictureBox>("Picture1")->Image() == kept);
+        QVERIFY(Text(1)->text() == "55" && !Command(1)->isVisible());
+        // The focus shows as a frame along the window's edges, over the navy
+        // only: every pixel of the chart is as drawn.
+        QCOMPARE(testing_support::FocusFrameFault(*W<tk::PictureBox>("Picture1"), Chart(), kNavy, true), QString());
+
+        // Tab goes on along the tab order: the era buttons left, then 再計算,
+        // which Space presses.
+        QStringList tabbedTo;
+        while (QApplication::focusWidget() != Command(10) && tabbedTo.size() < 10) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            tabbedTo << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(tabbedTo, QStringList({"Command2", "Command5", "Command6", "Command7", "Command8", "Command10"}));
+        QCOMPARE(testing_support::FocusFrameFault(*W<tk::PictureBox>("Picture1"), Chart(), kNavy, false), QString());
+        QTest::keyClick(Command(10), Qt::Key_Space);
+        QCOMPARE(Title(), QString());
+        QCOMPARE(QApplication::focusWidget(), Text(1));
     }
 
     void enterInText6FirstThenDecideFailsValidation() {
@@ -194,6 +223,7 @@ private slots:
             QMessageBox::StandardButtons buttons;
             qsizetype buttonCount = 0;
             bool windowOpen = false, decideHidden = false, recalculateShown = false;
+            QString windowFocus;
             std::size_t ends = 0;
         } atBox;
         QTimer::singleShot(0, this, [&] {
@@ -209,6 +239,7 @@ private slots:
             if (form->IsLoaded()) {
                 atBox.decideHidden = Command(9)->isHidden();
                 atBox.recalculateShown = !Command(10)->isHidden();
+                if (QWidget* focus = form->Window()->focusWidget()) atBox.windowFocus = focus->objectName();
             }
             atBox.ends = loadedAtEnd.size();
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
@@ -226,6 +257,9 @@ private slots:
         QVERIFY(atBox.windowOpen);
         QVERIFY(atBox.decideHidden);
         QVERIFY(atBox.recalculateShown);
+        // The window's focus is where Qt put it when 決定 hid itself, not on
+        // the chart: there is none.
+        QCOMPARE(atBox.windowFocus, QString("Text1"));
         QCOMPARE(atBox.ends, std::size_t(0));
         // Answered: the window closes, then the program ends, once.
         QCOMPARE(loadedAtEnd, std::vector<bool>{false});

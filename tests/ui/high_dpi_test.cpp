@@ -6,6 +6,7 @@
 
 #include "calc/entries.h"
 #include "chart/chart.h"
+#include "support/focus_frame.h"
 #include "support/form_testing.h"
 #include "support/worked_example.h"
 #include "toolkit/controls.h"
@@ -85,6 +86,10 @@ private slots:
         QCOMPARE(shown.devicePixelRatio(), 2.0);
         QCOMPARE(Rgb(shown.pixel(1479, 500)), kYellow);
         QCOMPARE(Rgb(shown.pixel(1481, 500)), kNavy);
+        // The picture area has the focus: its frame is four device pixels
+        // wide, over the navy only.
+        QVERIFY(picture->hasFocus());
+        QCOMPARE(testing_support::FocusFrameFault(*picture, shown, kNavy, true), QString());
     }
 
     void iconsAreEnlargedIntoSharpSquares() {
