@@ -46,11 +46,14 @@ public:
         if (preedit_.isEmpty()) return;
         const QString text = std::exchange(preedit_, QString());
         SendCommit(text);
-        QTimer::singleShot(0, this, [text] {
+        QTimer::singleShot(0, this, [this, text] {
             SendEmpty();
-            SendCommit(text);
+            if (sendsCopy) SendCommit(text);
         });
     }
+    // Whether the engine commits its composition once more on a reset, as
+    // mozc does; one that does not leaves the guard waiting in vain.
+    bool sendsCopy = true;
     // A commit of the input method's own that is no answer to anything:
     // an on-screen keyboard, a handwriting pad, an engine without
     // compositions.
@@ -213,6 +216,28 @@ private slots:
         // keyboard, nothing typed or clicked in between) is kept.
         FakeIbus::UserCommits("１９８０");
         QCOMPARE(Texts(), QStringList({"１９８０", "１９８０", "", "", "", ""}));
+    }
+
+    // An engine that sends no copy: the guard stops waiting for it at the
+    // next click, or after its time, and then keeps the same text.
+    void aCopyThatNeverComesIsAwaitedOnlyBriefly_data() {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("a click") << true;
+        QTest::newRow("the time passes") << false;
+    }
+    void aCopyThatNeverComesIsAwaitedOnlyBriefly() {
+        QFETCH(bool, click);
+        ime->sendsCopy = false;
+        QTest::mouseClick(W("Command4"), Qt::LeftButton);
+        ime->Type("１９８０");
+        QTest::mouseClick(Text(2), Qt::LeftButton);
+        Settle();
+        if (click) QTest::mouseClick(Text(3), Qt::LeftButton);
+        else QTest::qWait(tk::CompositionGuard::kCopyWindowMs + 100);
+        const int receiver = click ? 3 : 2;
+        QCOMPARE(QApplication::focusWidget(), Text(receiver));
+        FakeIbus::UserCommits("１９８０");
+        QCOMPARE(Text(receiver)->text(), QString("１９８０"));
     }
 
     // A composition confirmed with Enter: ibus sends no copy, so an
