@@ -4,13 +4,14 @@
 //
 // When the user clicks while a composition is under way, into another box,
 // onto a button or into the same box, Qt commits the composition into its
-// box itself and resets the input method: QInputMethod::commit(), called
-// while the mouse press is delivered or just before the focus leaves the
-// box (FocusAboutToChange). ibus, for engines that ask for their
-// composition to be committed on a reset (mozc does), answers the reset by
-// committing the same text once more. That copy arrives a moment later and
-// lands in whatever has the focus then: the next box, the year box an era
-// button focuses, the box 再計算 focuses, or the same box a second time.
+// box itself and resets the input method (QInputMethod::commit(), called
+// just before Qt tells the box that the focus leaves it, or while the box
+// handles a click on its composition). ibus, for engines that ask for
+// their composition to be committed on a reset (mozc does), answers the
+// reset by committing the same text once more. That copy arrives 2-3 ms
+// later and lands in whatever has the focus then: the next box, the year
+// box an era button focuses, the box 再計算 focuses, or the same box a
+// second time.
 //
 // The guard watches every input-method event of the application and drops
 // that copy, and nothing else:
