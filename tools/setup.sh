@@ -29,7 +29,9 @@ test_packages=(
     xvfb xdotool x11-utils imagemagick  # end-to-end tests, screenshots, icon checks
     desktop-file-utils appstream        # desktop entry and metainfo validators
     man-db groff-base                   # manual page checks
-    ibus ibus-mozc mozc-server dbus-x11 # end-to-end test with a Japanese input method
+    ibus ibus-mozc mozc-server dbus-x11 # end-to-end tests with a Japanese input method:
+    fcitx5 fcitx5-mozc fcitx5-frontend-qt6  # mozc under ibus and under fcitx5,
+    xclip                               # reading back what a box holds
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
     procps                              # pgrep: ending the processes those sessions start
 )

@@ -1,42 +1,133 @@
 #include "input_method.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QLoggingCategory>
 #include <QPointer>
 
+#include <utility>
+
 namespace tk {
+namespace {
+
+// QT_LOGGING_RULES="biorhythm.inputmethod.debug=true" shows every
+// input-method event the guard sees and what it did.
+Q_LOGGING_CATEGORY(lcInputMethod, "biorhythm.inputmethod", QtWarningMsg)
+
+bool IsPress(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+           type == QEvent::TouchBegin || type == QEvent::TabletPress;
+}
+
+}  // namespace
+
+void CompositionGuard::Arm(const QString& text) {
+    copy_ = text;
+    armed_.start();
+    armedThisTurn_ = true;
+    ExpireAtNextTurn();
+    qCDebug(lcInputMethod) << "Qt committed" << text << "itself; awaiting the input method's copy";
+}
+
+void CompositionGuard::Disarm() {
+    if (copy_.isEmpty()) return;
+    qCDebug(lcInputMethod) << "no copy of" << copy_ << "awaited any more";
+    copy_.clear();
+}
+
+void CompositionGuard::ExpireAtNextTurn() {
+    QMetaObject::invokeMethod(
+        this,
+        [this, turn = ++turn_] {
+            if (turn != turn_) return;
+            pending_.clear();
+            onComposition_ = false;
+            armedThisTurn_ = false;
+        },
+        Qt::QueuedConnection);
+}
 
 bool CompositionGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        // A key the input method passed on: what follows is new input.
-        committed_.clear();
-    } else if (event->type() == QEvent::InputMethod) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || (IsPress(type) && !armedThisTurn_)) {
+        // The user does something new: no copy is awaited any more, and no
+        // commit seen so far can be Qt's own. (The press that made Qt
+        // commit reaches the widget it lands on after the guard armed.)
+        Disarm();
+        pending_.clear();
+    }
+    if ((IsPress(type) || type == QEvent::MouseButtonRelease) && !composition_.isEmpty() &&
+        watched == QGuiApplication::focusObject()) {
+        // A box hands a click on its composition to the input method, and
+        // Qt's context then commits it itself, while the box handles it.
+        onComposition_ = true;
+        ExpireAtNextTurn();
+    }
+    if (type == QEvent::FocusAboutToChange) {
+        // Qt commits the composition just before it tells the box that the
+        // focus leaves it.
+        if (!pending_.isEmpty() && watched == pendingIn_) Arm(std::exchange(pending_, QString()));
+    } else if (type == QEvent::InputMethod) {
         auto* im = static_cast<QInputMethodEvent*>(event);
-        const bool plainCommit =
-            !im->commitString().isEmpty() && im->preeditString().isEmpty() && im->replacementLength() == 0;
-        if (plainCommit && im->commitString() == committed_) {
-            committed_.clear();
-            im->accept();
-            return true;  // the input method's copy of a committed composition
+        const QString commit = im->commitString();
+        const QString preedit = im->preeditString();
+        const bool plainCommit = !commit.isEmpty() && preedit.isEmpty() && im->replacementLength() == 0;
+        qCDebug(lcInputMethod) << watched << "preedit" << preedit << "commit" << commit;
+        if (!copy_.isEmpty()) {
+            if (plainCommit && commit == copy_ && armed_.elapsed() <= kCopyWindowMs) {
+                qCDebug(lcInputMethod) << "dropped the input method's copy" << commit << "after"
+                                       << armed_.elapsed() << "ms";
+                Disarm();
+                im->accept();
+                return true;
+            }
+            // Anything but the empty update that may come with the copy means
+            // the input method has moved on.
+            if (!commit.isEmpty() || !preedit.isEmpty()) Disarm();
         }
-        if (!im->preeditString().isEmpty()) {
-            composing_ = im->preeditString();
-            committed_.clear();
-        } else if (!im->commitString().isEmpty()) {
-            committed_ = im->commitString() == composing_ ? composing_ : QString();
-            composing_.clear();
+        if (!preedit.isEmpty()) {
+            composition_ = preedit;
+            pending_.clear();
         } else {
-            composing_.clear();  // the composition was taken away; nothing committed
+            if (plainCommit && commit == composition_) {
+                if (onComposition_) {
+                    Arm(commit);
+                } else {
+                    pending_ = commit;
+                    pendingIn_ = watched;
+                    ExpireAtNextTurn();
+                }
+            }
+            composition_.clear();
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
-void InstallCompositionGuard() {
+bool CompositionGuardNeeded(const QString& platform, const QString& module) {
+    // Only Qt's ibus input context on Linux window systems meets the copy.
+    //  - ibus with mozc, measured: Qt commits the composition itself and
+    //    resets; 2-3 ms later ibus sends an empty update and the copy.
+    //  - fcitx5 with mozc (module "fcitx", fcitx5's own Qt 6 frontend),
+    //    measured: Qt's frontend commits the composition itself as well,
+    //    then comes an empty update and nothing more. No copy: no guard,
+    //    which could otherwise take a later identical commit for one.
+    //  - Windows: Qt commits a composition on a focus change and cancels it
+    //    in the input method, which sends nothing more; macOS likewise. No
+    //    guard there either, so it can never drop a commit on them.
+    // Qt's name for a module is the part of QT_IM_MODULE before any ':'.
+    const bool linuxDesktop = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    return linuxDesktop && module.section(u':', 0, 0).compare(QLatin1String("ibus"), Qt::CaseInsensitive) == 0;
+}
+
+bool InstallCompositionGuard() {
     static QPointer<CompositionGuard> guard;
-    if (guard) return;
+    if (guard) return true;
+    if (!CompositionGuardNeeded(QGuiApplication::platformName(), qEnvironmentVariable("QT_IM_MODULE"))) return false;
     guard = new CompositionGuard(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(guard);
+    return true;
 }
 
 }  // namespace tk

@@ -23,7 +23,8 @@
 #                anything; the compositions are marked inside the boxes;
 #                the entries committed with Enter give the worked example's
 #                chart. Then with the input method off, typing gives the
-#                same chart again.
+#                same chart again: full-width digits read as half-width.
+#   ime_fcitx5   the same with fcitx5 + mozc (fcitx5's own Qt 6 frontend).
 #
 # Positions are relative to the window under test (xdotool getwindowgeometry),
 # so the test also runs with a window manager.
@@ -32,7 +33,7 @@
 # prefix WINEPREFIX names.
 set -euo pipefail
 
-usage() { echo "usage: $0 BINARY chart|start_exit|input_error|ime" >&2; exit 2; }
+usage() { echo "usage: $0 BINARY chart|start_exit|input_error|ime|ime_fcitx5" >&2; exit 2; }
 [[ $# -eq 2 ]] || usage
 BIN=$1
 CASE=$2
@@ -44,7 +45,9 @@ else
     [[ -x $BIN ]] || { echo "FAIL: $BIN is not an executable" >&2; exit 2; }
 fi
 
-for tool in Xvfb xdotool xdpyinfo convert import; do
+tools=(Xvfb xdotool xdpyinfo convert import)
+[[ $CASE == ime* ]] && tools+=(xclip)
+for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 2; }
 done
 
@@ -97,7 +100,7 @@ start_xvfb() {
 # ---- Program and windows --------------------------------------------------
 
 start_app() {
-    if [[ $CASE == ime ]]; then
+    if [[ $CASE == ime* ]]; then
         # Inside the input method's session, as its user.
         local program
         program=$(ime_install_program "$BIN") || fail "could not copy $BIN for the input method's session"
@@ -480,6 +483,17 @@ case_ime() {
         # shellcheck disable=SC2086
         (($(count_colour "$file" "$@" $COMPOSITION) == 0)) || fail "$name is still marked as composing: see $file"
     }
+    # The text 生年 holds, read back through X11's primary selection after
+    # a double click selects it: full-width digits with the input method
+    # on, half-width ones with it off.
+    expect_held() {
+        local name=$1 expected=$2 held
+        xdotool mousemove --window "$MAIN" 120 97 click --repeat 2 --delay 80 1
+        sleep 0.3
+        held=$(xclip -o -selection primary 2>/dev/null) || true
+        [[ $held == "$expected" ]] || fail "$name holds '$held', expected '$expected'"
+        log "$name holds '$held'"
+    }
     wait_chart() {
         local file=$1 deadline=$((SECONDS + 5))
         until shoot "$MAIN" "$file" && [[ $(count_colour "$file" 50 400 1 1 255 255 0) -eq 1 ]]; do
@@ -520,9 +534,10 @@ case_ime() {
     key Return   # 決定
     wait_chart "$WORK/chart_ime.png"
     log "entries committed with Enter: the worked example's chart, $WORK/chart_ime.png"
+    expect_held 生年 "１９８０"
 
     # The input method off: typed digits go straight into the boxes.
-    ime_engine xkb:us::eng || fail "could not switch the input method off"
+    ime_off || fail "could not switch the input method off"
     click "$MAIN" "${RECALCULATE[@]}"
     type_text 1980
     shoot "$MAIN" "$WORK/typing_off.png"
@@ -536,13 +551,14 @@ case_ime() {
     done
     key Return   # 決定
     wait_chart "$WORK/chart_off.png"
+    expect_held 生年 1980
     # The same entries, so the same title and chart (left of 再計算, which
     # has the focus only now).
     local a b
     a=$(convert "$WORK/chart_ime.png" -crop 800x500+0+150 +repage -depth 8 rgb:- | md5sum)
     b=$(convert "$WORK/chart_off.png" -crop 800x500+0+150 +repage -depth 8 rgb:- | md5sum)
     [[ $a == "$b" ]] || fail "the chart typed with the input method off differs: $WORK/chart_ime.png, $WORK/chart_off.png"
-    log "input method off: typing gave the same chart"
+    log "input method off: typing gave the same chart (full-width and half-width digits alike)"
 
     click "$MAIN" "${CLOSE_ICON[@]}"
     wait_gone "$MAIN" 5 || fail "the knob did not close the main window"
@@ -555,16 +571,18 @@ case_ime() {
 # ---- Main ------------------------------------------------------------------
 
 case $CASE in
-    chart | start_exit | input_error | ime) ;;
+    chart | start_exit | input_error | ime | ime_fcitx5) ;;
     *) usage ;;
 esac
 
 start_xvfb
-if [[ $CASE == ime ]]; then
-    start_ime_session || fail "the input method (ibus with mozc) did not start"
-    log "ibus with mozc, Japanese input on"
+if [[ $CASE == ime* ]]; then
+    framework=ibus
+    [[ $CASE == ime_fcitx5 ]] && framework=fcitx5
+    start_ime_session "$framework" || fail "the input method ($framework with mozc) did not start"
+    log "$framework with mozc, Japanese input on"
 fi
 start_app
-"case_$CASE"
+"case_${CASE%_fcitx5}"
 RESULT=0
 echo "PASS [$CASE]"
