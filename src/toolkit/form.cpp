@@ -28,6 +28,19 @@ protected:
         }
         event->accept();
     }
+    void changeEvent(QEvent* event) override {
+        // The layout is fixed, and the window says so to the platform (its
+        // minimum and maximum size are the same, and it has no maximise
+        // box). Where a maximise or full-screen request reaches it anyway,
+        // from a window decoration that draws a maximise button whatever the
+        // window says (Qt's own on Wayland) or from the window manager, the
+        // window hands that state back at once and keeps its size.
+        if (event->type() == QEvent::WindowStateChange) {
+            constexpr Qt::WindowStates kResized = Qt::WindowMaximized | Qt::WindowFullScreen;
+            if (windowState() & kResized) setWindowState(windowState() & ~kResized);
+        }
+        QWidget::changeEvent(event);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());

@@ -357,6 +357,36 @@ private slots:
         QCOMPARE(form.loads, 2);
     }
 
+    // What a window decoration's maximise button or the window manager asks
+    // of the window itself (Qt's Wayland decoration toggles the QWindow's
+    // state): the window keeps its size and gives the state back.
+    void fixedWindowRefusesMaximisedAndFullScreen_data() {
+        QTest::addColumn<Qt::WindowStates>("asked");
+        QTest::newRow("maximised") << Qt::WindowStates(Qt::WindowMaximized);
+        QTest::newRow("full screen") << Qt::WindowStates(Qt::WindowFullScreen);
+        QTest::newRow("both") << (Qt::WindowMaximized | Qt::WindowFullScreen);
+    }
+    void fixedWindowRefusesMaximisedAndFullScreen() {
+        QFETCH(Qt::WindowStates, asked);
+        TestForm form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        QWindow* window = form.Window()->windowHandle();
+        QVERIFY(window);
+        window->setWindowStates(window->windowStates() | asked);
+        QTRY_COMPARE(window->windowStates() & asked, Qt::WindowStates());
+        QCOMPARE(form.Window()->windowState() & asked, Qt::WindowStates());
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        QVERIFY(form.Window()->isVisible());
+        // Minimising stays possible, and the window comes back at its size.
+        window->setWindowStates(Qt::WindowMinimized);
+        QTRY_VERIFY(form.Window()->windowState() & Qt::WindowMinimized);
+        form.Show();
+        QTRY_VERIFY(!(form.Window()->windowState() & Qt::WindowMinimized));
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        form.Unload();
+    }
+
     void endHidesEveryWindowWithoutItsCloseHandlingAndExitsWithZero() {
         TestForm first, second;
         first.Show();
