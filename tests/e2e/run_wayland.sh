@@ -179,12 +179,14 @@ shoot() {
 }
 
 # The program told the compositor that the window of the given size cannot
-# be resized: minimum and maximum size equal to it (xdg-shell).
+# be resized: minimum and maximum size equal to it (xdg-shell). The protocol
+# log writes an object as interface@id, or interface#id since libwayland
+# 1.23 (Debian 13).
 expect_fixed_size_told() {
     local w=$1 h=$2 name=$3 request
     for request in set_min_size set_max_size; do
-        grep -q -E "xdg_toplevel@[0-9]+\.$request\($w, $h\)" "$WORK/app.log" ||
-            fail "the $name did not ask the compositor for $request($w, $h); its requests: $(grep -o -E 'xdg_toplevel@[0-9]+\.set_m[a-z_]+\([0-9, ]*\)' "$WORK/app.log" | tr '\n' ' ')"
+        grep -q -E "xdg_toplevel[@#][0-9]+\.$request\($w, $h\)" "$WORK/app.log" ||
+            fail "the $name did not ask the compositor for $request($w, $h); its requests: $(grep -o -E 'xdg_toplevel[@#][0-9]+\.set_m[a-z_]+\([0-9, ]*\)' "$WORK/app.log" | tr '\n' ' ')"
     done
 }
 
