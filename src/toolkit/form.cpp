@@ -31,13 +31,14 @@ protected:
     void changeEvent(QEvent* event) override {
         // The layout is fixed, and the window says so to the platform (its
         // minimum and maximum size are the same, and it has no maximise
-        // box). Where a maximise or full-screen request reaches it anyway,
-        // from a window decoration that draws a maximise button whatever the
-        // window says (Qt's own on Wayland) or from the window manager, the
-        // window hands that state back at once and keeps its size.
-        if (event->type() == QEvent::WindowStateChange) {
-            constexpr Qt::WindowStates kResized = Qt::WindowMaximized | Qt::WindowFullScreen;
-            if (windowState() & kResized) setWindowState(windowState() & ~kResized);
+        // box). Where the maximised state reaches it anyway, from a window
+        // decoration that draws a maximise button whatever the window says
+        // (Qt's own on Wayland) or from the window manager, the window hands
+        // it back at once. (Full screen, an explicit command of the user, is
+        // left to the window manager, which restores the window afterwards;
+        // handed back at once, sway 1.10 leaves it at the screen's size.)
+        if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized)) {
+            setWindowState(windowState() & ~Qt::WindowMaximized);
         }
         QWidget::changeEvent(event);
     }

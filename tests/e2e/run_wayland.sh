@@ -12,8 +12,8 @@
 #      pixels start with the title picture), told to the compositor as not
 #      resizable (minimum = maximum size).
 #   2. Enter on 開始: the main window, 959 × 687 inside sway's title bar,
-#      not resizable either; sway's full-screen command is handed back and
-#      the window keeps its size.
+#      not resizable either; full screen (sway's command) and back, it
+#      returns at that size.
 #   3. 西暦 by keyboard, the worked example typed with Enter, 決定: the
 #      worked example's chart (worked_example_chart.sh, as on X11).
 #   4. sway's close command on the main window returns to the title window,
@@ -105,6 +105,7 @@ start_sway() {
     cat >"$WORK/sway.config" <<'EOF'
 xwayland disable
 output * resolution 1400x1000
+swaybg_command -
 # Windows at their own size, as on a desktop, not tiled.
 for_window [app_id=".*"] floating enable
 EOF
@@ -244,18 +245,26 @@ journey() {
     expect_fixed_size_told $MAIN_W $MAIN_H "main window"
     log "main window $MAIN: ${MAIN_W}x${MAIN_H} in sway's frame (${ww}x${wh}), not resizable"
 
-    # sway's full-screen command: the window hands the state back and keeps
-    # its size.
-    swaymsg_ "[con_id=$MAIN] fullscreen enable" >/dev/null || fail "swaymsg fullscreen failed"
-    deadline=$((SECONDS + 5))
+    # sway's full-screen command and back: the window returns at its size.
+    # (What it draws meanwhile depends on Qt: 6.4 keeps drawing 959 × 687,
+    # 6.8 fills the screen.)
     local w h
-    while read -r _ _ _ w h _ _ fullscreen _ < <(window_line "$MAIN") && [[ $fullscreen != 0 ]]; do
-        ((SECONDS < deadline)) || fail "the main window stayed full screen (${w}x${h})"
+    swaymsg_ "[con_id=$MAIN] fullscreen enable" >/dev/null || fail "swaymsg fullscreen enable failed"
+    deadline=$((SECONDS + 5))
+    until read -r _ _ _ w h _ _ fullscreen _ < <(window_line "$MAIN") && [[ $fullscreen == 1 && $w == 1400 ]]; do
+        ((SECONDS < deadline)) || fail "sway did not make the main window full screen (${w}x${h}, mode '$fullscreen')"
         sleep 0.1
     done
-    [[ $w == "$MAIN_W" && $h == "$MAIN_H" ]] || fail "the main window is ${w}x${h} after sway's full-screen command"
-    wait_focused "$MAIN" 5 || fail "the main window lost the focus after the full-screen command"
-    log "full screen refused: still ${w}x${h}"
+    sleep 1   # time to answer the full screen
+    swaymsg_ "[con_id=$MAIN] fullscreen disable" >/dev/null || fail "swaymsg fullscreen disable failed"
+    deadline=$((SECONDS + 5))
+    until read -r _ _ _ w h _ _ fullscreen _ < <(window_line "$MAIN") &&
+        [[ $fullscreen == 0 && $w == "$MAIN_W" && $h == "$MAIN_H" ]]; do
+        ((SECONDS < deadline)) || fail "back from full screen the main window is ${w}x${h} (mode '$fullscreen')"
+        sleep 0.1
+    done
+    wait_focused "$MAIN" 5 || fail "the main window lost the focus after full screen"
+    log "full screen and back: ${w}x${h} again"
 
     # The focus starts on the picture area; four Tabs reach 西暦 of the
     # birth group, space presses it. The target year goes without an era
