@@ -42,6 +42,21 @@ protected:
         }
         QWidget::changeEvent(event);
     }
+    void resizeEvent(QResizeEvent* event) override {
+        // In the normal state the window keeps its fixed size. Qt 6.8 on
+        // Wayland takes the size the compositor configures even past the
+        // maximum size (weston's maximised size, kept after the state is
+        // handed back): the window goes back to its own size.
+        const auto resized = [this] {
+            return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                   minimumSize() == maximumSize() && size() != minimumSize();
+        };
+        if (resized()) {
+            QMetaObject::invokeMethod(
+                this, [this, resized] { if (resized()) resize(minimumSize()); }, Qt::QueuedConnection);
+        }
+        QWidget::resizeEvent(event);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());

@@ -397,6 +397,18 @@ private slots:
         form.Unload();
     }
 
+    // A size given to the platform window past the widget's fixed size (as
+    // Qt 6.8 on Wayland passes on the compositor's): back to its own size.
+    void fixedWindowReturnsToItsSizeWhenThePlatformResizesIt() {
+        TestForm form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        form.Window()->windowHandle()->resize(300, 250);
+        QTRY_COMPARE(form.Window()->windowHandle()->size(), QSize(200, 100));
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        form.Unload();
+    }
+
     void endHidesEveryWindowWithoutItsCloseHandlingAndExitsWithZero() {
         TestForm first, second;
         first.Show();
