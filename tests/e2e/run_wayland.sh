@@ -145,7 +145,7 @@ window_line() { app_windows | awk -v id="$1" '$1 == id'; }
 # Waits up to SECONDS for a window of client size W×H other than EXCLUDE;
 # prints its id.
 wait_window() {
-    local w=$1 h=$2 seconds=$3 exclude=${4:-} deadline=$((SECONDS + $3))
+    local w=$1 h=$2 exclude=${4:-} deadline=$((SECONDS + $3))
     while ((SECONDS < deadline)); do
         kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while waiting for a ${w}x${h} window"
         local id
