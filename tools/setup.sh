@@ -21,6 +21,7 @@ run_packages=(
     qt6-base-dev                        # Qt 6 Widgets, Gui and Core
     fonts-ipafont-gothic                # the Japanese gothic face of the windows
     qt6-translations-l10n               # Qt's own texts in Japanese
+    qt6-wayland                         # runs as a native Wayland client
 )
 test_packages=(
     libgtest-dev libgmock-dev           # logic tests (Qt Test comes with qt6-base-dev)
@@ -34,6 +35,7 @@ test_packages=(
     xclip                               # reading back what a box holds
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
     procps                              # pgrep: ending the processes those sessions start
+    sway wtype grim                     # end-to-end test on Wayland (jq, imagemagick above)
 )
 package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it

@@ -28,6 +28,35 @@ protected:
         }
         event->accept();
     }
+    void changeEvent(QEvent* event) override {
+        // The layout is fixed, and the window says so to the platform (its
+        // minimum and maximum size are the same, and it has no maximise
+        // box). Where the maximised state reaches it anyway, from a window
+        // decoration that draws a maximise button whatever the window says
+        // (Qt's own on Wayland) or from the window manager, the window hands
+        // it back at once. (Full screen, an explicit command of the user, is
+        // left to the window manager, which restores the window afterwards;
+        // handed back at once, sway 1.10 leaves it at the screen's size.)
+        if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized)) {
+            setWindowState(windowState() & ~Qt::WindowMaximized);
+        }
+        QWidget::changeEvent(event);
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        // In the normal state the window keeps its fixed size. Qt 6.8 on
+        // Wayland takes the size the compositor configures even past the
+        // maximum size (weston's maximised size, kept after the state is
+        // handed back): the window goes back to its own size.
+        const auto resized = [this] {
+            return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                   minimumSize() == maximumSize() && size() != minimumSize();
+        };
+        if (resized()) {
+            QMetaObject::invokeMethod(
+                this, [this, resized] { if (resized()) resize(minimumSize()); }, Qt::QueuedConnection);
+        }
+        QWidget::resizeEvent(event);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());

@@ -357,6 +357,58 @@ private slots:
         QCOMPARE(form.loads, 2);
     }
 
+    // What a window decoration's maximise button or the window manager asks
+    // of the window itself (Qt's Wayland decoration toggles the QWindow's
+    // state): the window gives the maximised state back and keeps its size;
+    // other states stay as asked (full screen is left to the window manager).
+    void fixedWindowRefusesTheMaximisedState_data() {
+        QTest::addColumn<Qt::WindowStates>("asked");
+        QTest::addColumn<Qt::WindowStates>("kept");
+        QTest::newRow("maximised") << Qt::WindowStates(Qt::WindowMaximized) << Qt::WindowStates();
+        QTest::newRow("maximised, full screen")
+            << (Qt::WindowMaximized | Qt::WindowFullScreen) << Qt::WindowStates(Qt::WindowFullScreen);
+        QTest::newRow("full screen") << Qt::WindowStates(Qt::WindowFullScreen)
+                                     << Qt::WindowStates(Qt::WindowFullScreen);
+        QTest::newRow("minimised") << Qt::WindowStates(Qt::WindowMinimized) << Qt::WindowStates(Qt::WindowMinimized);
+    }
+    void fixedWindowRefusesTheMaximisedState() {
+        QFETCH(Qt::WindowStates, asked);
+        QFETCH(Qt::WindowStates, kept);
+        TestForm form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        QWindow* window = form.Window()->windowHandle();
+        QVERIFY(window);
+        window->setWindowStates(asked);
+        QTRY_COMPARE(window->windowStates(), kept);
+        QTest::qWait(50);  // nothing comes back later
+        QCOMPARE(window->windowStates(), kept);
+        QCOMPARE(form.Window()->windowState(), kept);
+        // Full screen is the platform's to size (offscreen it fills the screen).
+        if (kept & Qt::WindowFullScreen) {
+            form.Unload();
+            return;
+        }
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        // Shown again, the window is back at its size.
+        form.Show();
+        QTRY_VERIFY(!(form.Window()->windowState() & Qt::WindowMinimized));
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        form.Unload();
+    }
+
+    // A size given to the platform window past the widget's fixed size (as
+    // Qt 6.8 on Wayland passes on the compositor's): back to its own size.
+    void fixedWindowReturnsToItsSizeWhenThePlatformResizesIt() {
+        TestForm form;
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.Window()));
+        form.Window()->windowHandle()->resize(300, 250);
+        QTRY_COMPARE(form.Window()->windowHandle()->size(), QSize(200, 100));
+        QCOMPARE(form.Window()->size(), QSize(200, 100));
+        form.Unload();
+    }
+
     void endHidesEveryWindowWithoutItsCloseHandlingAndExitsWithZero() {
         TestForm first, second;
         first.Show();
