@@ -18,8 +18,10 @@ cd "$(dirname "$0")/.."
 command=${1:-}
 case $command in
 run | test | package) ;;
+debian13) exec tools/debian13.sh ;;
+package-check) exec tools/package_check.sh ;;
 *)
-    echo "usage: $0 run|test|package" >&2
+    echo "usage: $0 run|test|package|debian13|package-check" >&2
     exit 2
     ;;
 esac
