@@ -10,6 +10,13 @@
 #                         (build-package) with Debian's build flags, check it
 #                         with lintian; the last line printed is the path of
 #                         the .deb
+#   tools/dev.sh debian13 the whole test suite again on Debian 13, in a chroot
+#                         (as root; tools/debian13.sh)
+#   tools/dev.sh package-check
+#                         the package built, checked with Debian 12's and 13's
+#                         lintian, installed with apt into a fresh Debian 13,
+#                         run there and purged again (as root;
+#                         tools/package_check.sh)
 #
 # All are safe to repeat and quick when nothing has changed.
 set -euo pipefail
