@@ -113,7 +113,7 @@ if [[ -n $kept ]]; then
         -o APT::AutoRemove::SuggestsImportant=false | sed -n 's/^Remv \([^ :]*\).*/\1/p')
     strong=$(comm -23 <(sort <<<"$kept") <(sort <<<"$weak"))
     [[ -z $strong ]] || fail "packages that came with biorhythm and stay for no weak dependency: $strong"
-    log "kept by apt since installed packages recommend or suggest them: $(echo $kept)"
+    log "kept by apt since installed packages recommend or suggest them: ${kept//$'\n'/ }"
     # shellcheck disable=SC2086
     in_fresh -- env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq $kept >/dev/null
 fi

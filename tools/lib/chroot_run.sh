@@ -16,7 +16,7 @@ set -euo pipefail
 
 root=$(realpath "$1")
 shift
-checkout= host_tmp=false network=true lower= outside=false
+checkout='' host_tmp=false network=true lower='' outside=false
 while [[ $# -gt 0 ]]; do
     case $1 in
     --overlay) lower=$(realpath "$2"); shift 2 ;;
@@ -43,6 +43,7 @@ mount_at() {
     mount "$@" "$target"
     mounted+=("$target")
 }
+# shellcheck disable=SC2317  # called by the trap
 cleanup() {
     local i
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
