@@ -15,6 +15,13 @@
 #                         (build-windows), run its tests under Wine, make the
 #                         installer and the zip and run them under Wine; the
 #                         last line printed is the path of the installer
+#   tools/dev.sh debian13 the whole test suite again on Debian 13, in a chroot
+#                         (as root; tools/debian13.sh)
+#   tools/dev.sh package-check
+#                         the package built, checked with Debian 12's and 13's
+#                         lintian, installed with apt into a fresh Debian 13,
+#                         run there and purged again (as root;
+#                         tools/package_check.sh)
 #
 # All are safe to repeat and quick when nothing has changed.
 set -euo pipefail
@@ -23,8 +30,10 @@ cd "$(dirname "$0")/.."
 command=${1:-}
 case $command in
 run | test | package | windows) ;;
+debian13) exec tools/debian13.sh ;;
+package-check) exec tools/package_check.sh ;;
 *)
-    echo "usage: $0 run|test|package|windows" >&2
+    echo "usage: $0 run|test|package|windows|debian13|package-check" >&2
     exit 2
     ;;
 esac

@@ -7,6 +7,8 @@
 #                            (the default)
 #   tools/setup.sh package   also build the Debian package and check it
 #   tools/setup.sh fuzz      the test set and clang 14 with its fuzzer runtime
+#   tools/setup.sh chroot    what the Debian 13 chroots of tools/debian13.sh
+#                            and tools/package_check.sh need on the host
 #   tools/setup.sh windows   the test set, the MinGW-w64 cross compiler, Wine
 #                            and NSIS; and a deb-src entry for Debian's main
 #                            archive, so that apt can fetch Qt's source
@@ -49,6 +51,10 @@ windows_packages=(
     python3-pefile                      # reading the program's version record and flags
     unzip                               # checking the portable zip
 )
+chroot_packages=(
+    debootstrap                         # makes the Debian 13 system
+    iproute2                            # loopback of the tests' private network
+)
 fuzz_packages=(
     clang-14 libclang-rt-14-dev         # libFuzzer
 )
@@ -58,10 +64,11 @@ case $set in
 run) packages=("${run_packages[@]}") ;;
 test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+chroot) packages=("${run_packages[@]}" "${chroot_packages[@]}") ;;
 fuzz) packages=("${run_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}") ;;
 windows) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
 *)
-    echo "usage: $0 [run|test|package|fuzz|windows]" >&2
+    echo "usage: $0 [run|test|package|chroot|fuzz|windows]" >&2
     exit 2
     ;;
 esac

@@ -41,6 +41,29 @@ LABELS = {
     "身体リズム": "赤の線は身体リズム（23日周期）",
 }
 
+# The name AT-SPI gives the push-button role (Qt's buttons and the icons),
+# by the version of libatspi that answers: at-spi2-core 2.53.1 renamed it
+# from "push button" (Debian 12: 2.46) to "button" (Debian 13: 2.56).
+PUSH_BUTTON_NAMES = [((2, 53, 1), "button"), ((0,), "push button")]
+
+
+def libatspi_version():
+    """The upstream version of the installed libatspi, from its package."""
+    owner = subprocess.run(["dpkg-query", "-S", "*/libatspi.so.0"], check=True,
+                           capture_output=True, text=True).stdout
+    package = owner.split(":")[0]
+    version = subprocess.run(["dpkg-query", "-W", "-f=${Version}", package], check=True,
+                             capture_output=True, text=True).stdout
+    upstream = re.match(r"(?:\d+:)?(\d+(?:\.\d+)*)", version)
+    if not upstream:
+        fail("cannot read the version %r of %s" % (version, package))
+    return tuple(int(n) for n in upstream.group(1).split("."))
+
+
+def push_button_role():
+    version = libatspi_version()
+    return next(name for since, name in PUSH_BUTTON_NAMES if version >= since)
+
 
 def fail(message):
     print("FAIL:", message, file=sys.stderr)
@@ -128,6 +151,8 @@ def dump(obj, depth=0):
 
 def main():
     binary = sys.argv[1]
+    button = push_button_role()
+    print("libatspi %s names the push-button role %r" % (".".join(map(str, libatspi_version())), button))
     log = open(os.path.join(os.environ.get("XDG_RUNTIME_DIR", "/tmp"), "app.log"), "w")
     program = subprocess.Popen([binary], stdout=log, stderr=subprocess.STDOUT)
     try:
@@ -135,10 +160,10 @@ def main():
         app = wait_for("the program on the accessibility bus",
                        lambda: next((a for a in children(desktop) if a.name == "biorhythm"), None))
         title = wait_for("the title window", lambda: window(app, "バイオリズム"))
-        exit_icon = find(title, "push button", "終了")
+        exit_icon = find(title, button, "終了")
         if not exit_icon or "focusable" in states(exit_icon):
-            fail("the exit icon is not an unfocusable push button named 終了")
-        press(wait_for("開始", lambda: find(title, "push button", "開始：バイオリズムの計算画面を開く")))
+            fail("the exit icon is not an unfocusable %s named 終了" % button)
+        press(wait_for("開始", lambda: find(title, button, "開始：バイオリズムの計算画面を開く")))
         main_window = wait_for("the main window", lambda: window(app, "バイオリズム計算"))
         print("windows:", [(w.getRoleName(), w.name) for w in children(app)])
 
@@ -147,17 +172,17 @@ def main():
             if not label or label.description != description:
                 fail("no label read as %r with the description %r" % (caption, description))
 
-        press(wait_for("生年の西暦", lambda: find(main_window, "push button", "生年を西暦で入力")))
+        press(wait_for("生年の西暦", lambda: find(main_window, button, "生年を西暦で入力")))
         birth_year = find(main_window, "text", "生まれた年（入力後Enter）")
         wait_for("the focus in the birth year", lambda: "focused" in states(birth_year))
         for text in ("1980", "5", "15", "12"):
             typed(text)
-        press(find(main_window, "push button", "求める年を西暦で入力"))
+        press(find(main_window, button, "求める年を西暦で入力"))
         wait_for("the focus in the target year",
                  lambda: "focused" in states(find(main_window, "text", "求める年（入力後Enter）")))
         for text in ("2005", "10"):
             typed(text)
-        decide = find(main_window, "push button", "決定：グラフを描く")
+        decide = find(main_window, button, "決定：グラフを描く")
         wait_for("the focus on 決定", lambda: "focused" in states(decide))
         keys("Return")
 
@@ -174,9 +199,9 @@ def main():
         print("\nThe main window after 決定, as a screen reader reads it:")
         dump(main_window)
 
-        close = find(main_window, "push button", "閉じる")
+        close = find(main_window, button, "閉じる")
         if not close or "focusable" in states(close):
-            fail("the closing icon is not an unfocusable push button named 閉じる")
+            fail("the closing icon is not an unfocusable %s named 閉じる" % button)
         press(close)
         wait_for("the main window to close", lambda: window(app, "バイオリズム計算") is None)
         if window(app, "バイオリズム") is None:
