@@ -259,6 +259,7 @@ case_chart() {
     log "chart drawn: $shot"
 
     check_worked_example_chart "$shot"
+    check_chart_focus_frame "$shot"
 
     # The knob closes the main window; the title window stays.
     click "$MAIN" "${CLOSE_ICON[@]}"

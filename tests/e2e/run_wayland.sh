@@ -280,6 +280,10 @@ journey() {
     (($(app_windows | wc -l) == 2)) || fail "a third window (the input-error message?) after 決定"
     log "chart drawn: $shot"
     check_worked_example_chart "$shot"
+    # No check of the chart's focus frame here: on this headless sway, whose
+    # only keyboards are wtype's short-lived virtual ones, no frame shows
+    # after the keys (Qt draws it only while the window is active), neither
+    # on the empty chart nor after 決定. Under X11 (e2e_chart) it is checked.
 
     # sway's close command on the main window: back to the title window.
     swaymsg_ "[con_id=$MAIN] kill" >/dev/null || fail "swaymsg kill failed"

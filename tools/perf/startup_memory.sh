@@ -15,6 +15,10 @@
 #
 #   tools/perf/startup_memory.sh [BUILD_DIR]      (default: build-bench)
 #   env: RUNS=10  START_LIMIT=1.3  TITLE_MEMORY_LIMIT=1.4  CHART_MEMORY_LIMIT=1.5
+#
+# With the Windows build's folder (build-windows) both programs are the
+# Windows ones, run under Wine in that build's Wine prefix; the probe is
+# then the one of build-bench.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,14 +28,25 @@ start_limit=${START_LIMIT:-1.3}
 title_limit=${TITLE_MEMORY_LIMIT:-1.4}
 chart_limit=${CHART_MEMORY_LIMIT:-1.5}
 
-program=$build/src/biorhythm
-bare=$build/bench/perf/bare/biorhythm_bare
-probe=$build/bench/perf/perf_xprobe
-
 die() { echo "startup_memory: $*" >&2; exit 2; }
-for f in "$program" "$bare" "$probe"; do
-    [[ -x $f ]] || die "missing $f (build the project with BIORHYTHM_BUILD_BENCH=ON)"
-done
+if [[ -f $build/src/biorhythm.exe ]]; then
+    # wine-run.sh sets up the build's Wine prefix and runs the program in
+    # the process it was started as, so times and memory are the program's.
+    program=$build/src/biorhythm.exe
+    bare=$build/perf/bare/biorhythm_bare.exe
+    probe=$here/../../build-bench/bench/perf/perf_xprobe
+    launcher=("$build/wine-run.sh")
+    [[ -f $program && -f $bare ]] || die "missing $program or $bare (tools/dev.sh windows)"
+    [[ -x $probe ]] || die "missing $probe (cmake --preset bench && cmake --build --preset bench)"
+else
+    program=$build/src/biorhythm
+    bare=$build/bench/perf/bare/biorhythm_bare
+    probe=$build/bench/perf/perf_xprobe
+    launcher=()
+    for f in "$program" "$bare" "$probe"; do
+        [[ -x $f ]] || die "missing $f (build the project with BIORHYTHM_BUILD_BENCH=ON)"
+    done
+fi
 for tool in Xvfb xdotool xdpyinfo; do
     command -v "$tool" >/dev/null || die "$tool is needed"
 done
@@ -59,7 +74,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # Prints the milliseconds from the start of the program to its first mapped window.
 startup_ms() {
     local out
-    out=$("$probe" run "$1") || return 1
+    out=$("$probe" run "${launcher[@]}" "$1") || return 1
     echo "${out%% *}"
 }
 
@@ -99,7 +114,7 @@ window_of_size() {
 click() { xdotool mousemove --sync --window "$1" "$2" "$3" click 1; sleep 0.15; }
 type_entry() { xdotool type --delay 20 "$1"; xdotool key Return; sleep 0.1; }
 
-read -r _ pid title_wid < <("$probe" run --keep "$program") || die "the program did not map a window"
+read -r _ pid title_wid < <("$probe" run --keep "${launcher[@]}" "$program") || die "the program did not map a window"
 kept_pids+=("$pid")
 sleep 1
 title_kib=$(vmhwm_kib "$pid")              # the title window alone, settled
@@ -132,7 +147,7 @@ program_kib=$(vmhwm_kib "$pid")
 program_rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
 kill "$pid"; wait "$pid" 2>/dev/null
 
-read -r _ bare_pid _ < <("$probe" run --keep "$bare") || die "the bare program did not map a window"
+read -r _ bare_pid _ < <("$probe" run --keep "${launcher[@]}" "$bare") || die "the bare program did not map a window"
 kept_pids+=("$bare_pid")
 sleep 1
 bare_kib=$(vmhwm_kib "$bare_pid")
