@@ -22,3 +22,9 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                                 WORLD_READ WORLD_EXECUTE
                @ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+# The prefix is made once, at build time, so that no test waits for it.
+add_custom_command(OUTPUT ${BIORHYTHM_WINEPREFIX}/system.reg
+                   COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh cmd /c exit
+                   COMMENT "Wine prefix for the tests")
+add_custom_target(wine_prefix ALL DEPENDS ${BIORHYTHM_WINEPREFIX}/system.reg)

@@ -82,6 +82,10 @@ windows)
     if ! grep -qF "$BIORHYTHM_QT_WINDOWS/" build-windows/CMakeCache.txt 2>/dev/null; then
         cmake --preset windows --fresh
     fi
+    # Wine needs an X display even for the offscreen tests: a private one.
+    source tools/lib/xvfb.sh
+    trap stop_private_xvfb EXIT
+    start_private_xvfb "$(mktemp)" || { echo "error: Xvfb did not start" >&2; exit 1; }
     cmake --build --preset windows
     ctest --preset windows
     ls "$PWD"/build-windows/biorhythm-*-setup.exe

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -343,7 +344,7 @@ TEST(Calculate, UsesThirteenDigitPiNotTheExactOne) {
             const double phase = m - std::floor(m / cycle) * cycle;
             const double expected = std::sin((phase / cycle) * 360 / (180 / thirteenDigits)) * -1;
             EXPECT_EQ(c.series[r](k), expected) << "rhythm " << r << ", point " << k;
-            differ += c.series[r](k) != std::sin((phase / cycle) * 360 / (180 / M_PI)) * -1;
+            differ += c.series[r](k) != std::sin((phase / cycle) * 360 / (180 / std::numbers::pi)) * -1;
         }
     }
     EXPECT_GT(differ, 3 * 32 / 4);

@@ -46,13 +46,16 @@ def version_strings(pe):
 
 
 def translations(pe):
+    """[(language, code page)] of the VarFileInfo's Translation."""
     pairs = []
     for info in getattr(pe, "FileInfo", []) or []:
         for entry in info:
             if getattr(entry, "Key", b"") == b"VarFileInfo":
                 for var in entry.Var:
                     for value in var.entry.values():
-                        pairs.append(value)
+                        # pefile gives each pair as text: "0x0411 0x04b0".
+                        words = (value.decode() if isinstance(value, bytes) else value).split()
+                        pairs.append(tuple(int(word, 16) for word in words))
     return pairs
 
 
@@ -119,7 +122,7 @@ def main():
     }
     for key, value in expected.items():
         check(strings.get(key) == value, f"version record {key} = {strings.get(key)!r}, expected {value!r}")
-    check(translations(pe) == [(0x0411 | (1200 << 16))], f"VarFileInfo Translation {translations(pe)}, expected 0x0411, 1200")
+    check(translations(pe) == [(0x0411, 1200)], f"VarFileInfo Translation {translations(pe)}, expected 0x0411, 1200")
 
     # Icon: the group names the images of books.ico.
     groups = resources(pe, pefile.RESOURCE_TYPE["RT_GROUP_ICON"])

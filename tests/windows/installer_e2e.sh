@@ -112,8 +112,11 @@ log "registered: バイオリズム 1.00, $((16#$size_kb)) KB"
 wineserver -w
 
 # ---- Silent uninstall ----
-# The uninstaller copies itself away and runs from there: wait for it.
+# The uninstaller copies itself into %TEMP% and runs from there: wait for
+# it. Windows deletes that copy at the next restart, as Wine's restart does.
 wine "$install_dir/uninstall.exe" /S
+wineserver -w
+wineboot -r >/dev/null 2>&1
 wineserver -w
 [[ ! -e $install_dir ]] || fail "the program's folder is left: $(find "$install_dir" | head -5 | tr '\n' ' ')"
 [[ ! -e $shortcut ]] || fail "the Start-menu entry is left"

@@ -46,7 +46,16 @@ toolchain_id=$(
 )
 wanted=$(printf 'qt6-base %s\n%s\ntoolchain:\n%s\n' "$version" "${options[*]}" "$toolchain_id")
 
+# Qt's own texts in Japanese come with Debian's qt6-translations-l10n, not
+# with qtbase: the same file serves the Windows Qt (its tests load it from
+# Qt's translations folder, as on Linux).
+ship_translation() {
+    mkdir -p "$prefix/translations"
+    cp -u /usr/share/qt6/translations/qtbase_ja.qm "$prefix/translations/"
+}
+
 if [[ -f $stamp && $(cat "$stamp") == "$wanted" ]]; then
+    ship_translation
     echo "$prefix"
     exit 0
 fi
@@ -78,6 +87,7 @@ cmake -S "$sources" -B "$build" "${options[@]}" "${launcher[@]}" \
 cmake --build "$build" --parallel "$(nproc)" >"$cache/qt-build.log" 2>&1 \
     || { tail -40 "$cache/qt-build.log" >&2; exit 1; }
 cmake --install "$build" >/dev/null
+ship_translation
 rm -rf "$build"
 printf '%s\n' "$wanted" >"$stamp"
 echo "$prefix"
