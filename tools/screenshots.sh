@@ -8,13 +8,22 @@
 #
 #   tools/screenshots.sh [BINARY]     (default: build/src/biorhythm)
 #
+# A BINARY ending in .exe is the Windows build, run under Wine in a fresh
+# prefix; its pictures are called screenshot-*-windows.png.
+#
 # Builds nothing; build the program first.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BIN=${1:-$ROOT/build/src/biorhythm}
 OUT=$ROOT/docs
-[[ -x $BIN ]] || { echo "error: $BIN is not an executable (build the program first)" >&2; exit 2; }
+SUFFIX=
+if [[ $BIN == *.exe ]]; then
+    SUFFIX=-windows
+    [[ -f $BIN ]] || { echo "error: $BIN does not exist (tools/dev.sh windows)" >&2; exit 2; }
+else
+    [[ -x $BIN ]] || { echo "error: $BIN is not an executable (build the program first)" >&2; exit 2; }
+fi
 for tool in Xvfb xdotool xdpyinfo import; do
     command -v "$tool" >/dev/null || { echo "error: $tool is not installed" >&2; exit 2; }
 done
@@ -77,18 +86,24 @@ park() { xdotool mousemove --window "$1" 940 670; sleep 0.5; }
 
 start_xvfb
 mkdir -m 700 "$WORK/runtime"
-env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" "$BIN" >"$WORK/app.log" 2>&1 &
+if [[ -n $SUFFIX ]]; then
+    export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+    wineboot -i >/dev/null 2>&1 && wineserver -w
+    wine "$BIN" >"$WORK/app.log" 2>&1 &
+else
+    env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" "$BIN" >"$WORK/app.log" 2>&1 &
+fi
 APP_PID=$!
 
 TITLE=$(wait_window 802 632)
 xdotool mousemove --window "$TITLE" 400 600
 sleep 1
-shoot "$TITLE" "$OUT/screenshot-title.png"
+shoot "$TITLE" "$OUT/screenshot-title$SUFFIX.png"
 
 click "$TITLE" 696 488                 # 開始
 MAIN=$(wait_window 959 687 "$TITLE")
 park "$MAIN"
-shoot "$MAIN" "$OUT/screenshot-main.png"
+shoot "$MAIN" "$OUT/screenshot-main$SUFFIX.png"
 
 click "$MAIN" 184 52                   # birth era 昭和
 enter 55; enter 5; enter 15; enter 12
@@ -96,7 +111,7 @@ click "$MAIN" 684 52                   # target era 西暦
 enter 2005; enter 10
 xdotool key Return                     # 決定
 park "$MAIN"
-shoot "$MAIN" "$OUT/screenshot-chart.png"
+shoot "$MAIN" "$OUT/screenshot-chart$SUFFIX.png"
 
 kill "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true

@@ -29,11 +29,11 @@ title_limit=${TITLE_MEMORY_LIMIT:-1.4}
 chart_limit=${CHART_MEMORY_LIMIT:-1.5}
 
 die() { echo "startup_memory: $*" >&2; exit 2; }
-if [[ -f $build/src/biorhythm.exe ]]; then
+if [[ -f $build/biorhythm.exe ]]; then
     # wine-run.sh sets up the build's Wine prefix and runs the program in
     # the process it was started as, so times and memory are the program's.
-    program=$build/src/biorhythm.exe
-    bare=$build/perf/bare/biorhythm_bare.exe
+    program=$build/biorhythm.exe
+    bare=$build/biorhythm_bare.exe
     probe=$here/../../build-bench/bench/perf/perf_xprobe
     launcher=("$build/wine-run.sh")
     [[ -f $program && -f $bare ]] || die "missing $program or $bare (tools/dev.sh windows)"
