@@ -12,7 +12,8 @@
 # set, and the suite is built in build-debian13 of the checkout (mounted at
 # /checkout) and run with ctest in a private network namespace. The
 # sanitizer build is Debian 12's alone.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/strict.sh"
 cd "$(dirname "$0")/.."
 checkout=$PWD
 
@@ -22,7 +23,8 @@ tools/setup.sh chroot
 source tools/lib/chroot.sh
 
 started=$SECONDS
-root=$(chroot_test_system "$checkout" test)
+chroot_test_system "$checkout" test
+root=$TEST_ROOT
 chroot_log "set-up done after $((SECONDS - started)) s"
 
 chroot_run "$root" --checkout "$checkout" --no-network -- env CI=true sh -c '

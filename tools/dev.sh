@@ -24,7 +24,8 @@
 #                         tools/package_check.sh)
 #
 # All are safe to repeat and quick when nothing has changed.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/strict.sh"
 cd "$(dirname "$0")/.."
 
 command=${1:-}

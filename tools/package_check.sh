@@ -18,7 +18,8 @@
 #     checks that nothing is left: no file it listed, no package that was
 #     not there before, no file anywhere that was not there before outside
 #     apt's and dpkg's own records, logs and caches.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/strict.sh"
 cd "$(dirname "$0")/.."
 checkout=$PWD
 
@@ -37,7 +38,8 @@ deb=$(tools/dev.sh package | tail -n 1)
 log "built $deb; Depends: $(dpkg-deb -f "$deb" Depends)"
 
 # 2. Debian 13's lintian.
-root=$(chroot_test_system "$checkout" package)
+chroot_test_system "$checkout" package
+root=$TEST_ROOT
 chroot_run "$root" --checkout "$checkout" -- lintian --version
 chroot_run "$root" --checkout "$checkout" -- \
     lintian --info --display-info --fail-on error,warning "/checkout/${deb#"$checkout"/}" ||

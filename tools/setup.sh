@@ -15,7 +15,8 @@
 #
 # As root it runs apt-get itself; otherwise it uses sudo when it can, and
 # when it cannot, it prints the one command to run.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/strict.sh"
 
 # One list per set; "test" and "package" build on "run", "fuzz" on "test".
 run_packages=(

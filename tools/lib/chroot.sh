@@ -6,16 +6,16 @@
 #                            with debootstrap, or brings it up to date when it
 #                            is current (apt-get update and upgrade); remakes
 #                            it when its record differs or it is too old
-#   chroot_copy NAME         makes CACHE/NAME a copy of the base once; prints
-#                            its folder; remade whenever the base is remade.
+#   chroot_copy NAME         makes CACHE/NAME a copy of the base once; remade
+#                            whenever the base is remade.
 #                            Downloaded packages are kept in CACHE/apt-archives,
 #                            shared by all chroots (apt-get autoclean drops
 #                            those the archive no longer has)
 #   chroot_test_system CHECKOUT SET...
 #                            the base, then the chroot "test" (a copy of it),
 #                            up to date, with the sets of CHECKOUT's own
-#                            tools/setup.sh installed (with CI=true); prints
-#                            its folder
+#                            tools/setup.sh installed (with CI=true); its
+#                            folder is TEST_ROOT
 #   chroot_run ROOT [--overlay LOWER] [--checkout DIR] [--host-tmp]
 #              [--no-network] [--outside] -- CMD...
 #                            runs CMD inside ROOT in a private mount namespace
@@ -32,6 +32,9 @@
 #   chroot_remove DIR        removes a chroot folder, refusing while anything
 #                            is mounted below it
 #
+# These do their work in the calling shell, never inside "$(...)", so that a
+# failing step ends the caller (tools/lib/strict.sh).
+#
 # Nothing here is mounted in the host's mount namespace: chroot_run mounts in
 # a namespace of its own (unshare), which the kernel takes down with all its
 # mounts when its last process ends, whatever happens to the script.
@@ -43,6 +46,7 @@ CHROOT_MAX_AGE_DAYS=30
 CHROOT_RECIPE="suite=$CHROOT_SUITE variant=minbase mirror=$CHROOT_MIRROR"
 CHROOT_CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/biorhythm/debian13
 BASE_ROOT=$CHROOT_CACHE/base
+TEST_ROOT=$CHROOT_CACHE/test
 CHROOT_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 chroot_log() { echo "[debian13] $*" >&2; }
@@ -118,19 +122,19 @@ chroot_copy() {
         cp -a --one-file-system "$BASE_ROOT" "$root"
         printf 'recipe: %s\nfrom: base made %s\nmade: %s\n' "$CHROOT_RECIPE" "$base_made" "$(date +%s)" >"$root.made"
     fi
-    echo "$root"
 }
 
 chroot_test_system() {
-    local checkout=$1 root set; shift
-    chroot_base >&2
-    root=$(chroot_copy test)
-    chroot_run "$root" -- sh -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get -y -qq dist-upgrade' >&2
+    local checkout=$1 set; shift
+    chroot_base
+    chroot_copy test
+    chroot_log "test: bringing it up to date"
+    chroot_run "$TEST_ROOT" -- sh -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get -y -qq dist-upgrade'
     for set; do
-        chroot_run "$root" --checkout "$checkout" -- sh -c "cd /checkout && CI=true tools/setup.sh $set" >&2
+        chroot_log "test: tools/setup.sh $set"
+        chroot_run "$TEST_ROOT" --checkout "$checkout" -- sh -c "cd /checkout && CI=true tools/setup.sh $set"
     done
-    chroot_run "$root" -- apt-get autoclean -qq >&2
-    echo "$root"
+    chroot_run "$TEST_ROOT" -- apt-get autoclean -qq
 }
 
 chroot_run() {

@@ -12,7 +12,8 @@
 # Inside, the environment is a clean one (PATH, HOME, LANG, TERM, and CI,
 # DISPLAY, XDG_RUNTIME_DIR, QT_QPA_PLATFORM when set). CMD's exit status is
 # the script's.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/strict.sh"
 
 root=$(realpath "$1")
 shift

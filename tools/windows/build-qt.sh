@@ -12,7 +12,8 @@
 # Only QtCore, QtGui, QtWidgets and QtTest, the Windows platform plugin and
 # the .ico reader are built; whatever the program does not use is off.
 # Debian's own Qt tools (moc, rcc, uic) serve as the host tools.
-set -euo pipefail
+# shellcheck source=SCRIPTDIR/../lib/strict.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/strict.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
@@ -67,9 +68,14 @@ if [[ ! -d $sources/src ]]; then
     rm -rf "$sources" "$cache/qt-download"
     mkdir -p "$cache/qt-download"
     # Unpacked with Debian's patches applied, as the Linux build's Qt was.
-    (cd "$cache/qt-download" && apt-get source --only-source "qt6-base=$version" 2>&1 |
-        grep -v -e '^dpkg-source: warning' -e 'unsandboxed as root' >&2 || true)
-    mv "$cache/qt-download"/qt6-base-"$upstream"*/ "$sources"
+    echo "Fetching Debian's source package qt6-base $version" >&2
+    if ! (cd "$cache/qt-download" && apt-get source --only-source "qt6-base=$version") >"$cache/qt-source.log" 2>&1; then
+        tail -20 "$cache/qt-source.log" >&2
+        echo "error: apt-get source qt6-base=$version failed (above; the whole log is $cache/qt-source.log)." >&2
+        echo "       apt needs a deb-src entry for Debian's main archive: tools/setup.sh windows adds one." >&2
+        exit 1
+    fi
+    mv "$cache/qt-download/qt6-base-$upstream"*/ "$sources"
     rm -rf "$cache/qt-download"
 fi
 
