@@ -11,9 +11,9 @@
 #     pristine minbase system with an init (systemd-sysv), thrown away
 #     afterwards, so that nothing but the package and what apt brings with
 #     it is there;
-#  4. runs the installed /usr/bin/biorhythm through the end-to-end journey of
-#     tests/e2e/run_e2e.sh (chart: Xvfb and xdotool on this side, the
-#     program in the chroot);
+#  4. runs the installed /usr/bin/biorhythm through the chart journey of the
+#     end-to-end harness (tests/e2e: Xvfb, openbox and xdotool on this side,
+#     the program in the chroot);
 #  5. purges it with apt, and what apt brought with it (autoremove), and
 #     checks that nothing is left: no file it listed, no package that was
 #     not there before, no file anywhere that was not there before outside
@@ -94,10 +94,10 @@ mkdir -p "$WORK/home"
 cat >"$WORK/biorhythm" <<EOF
 #!/bin/sh
 exec env -u XDG_CACHE_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME=$WORK/home \\
-    chroot "\$CHROOT_ROOT" /usr/bin/biorhythm "\$@"
+    chroot "$(realpath "$fresh/root")" /usr/bin/biorhythm "\$@"
 EOF
 chmod +x "$WORK/biorhythm"
-in_fresh --outside -- tests/e2e/run_e2e.sh "$WORK/biorhythm" chart ||
+in_fresh --outside -- /usr/bin/python3 tests/e2e/e2e.py run chart x11 --program "$WORK/biorhythm" ||
     fail "the installed program failed the journey (above)"
 log "the installed /usr/bin/biorhythm passed the chart journey"
 

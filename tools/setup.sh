@@ -30,15 +30,17 @@ test_packages=(
     libgtest-dev libgmock-dev           # logic tests (Qt Test comes with qt6-base-dev)
     libbenchmark-dev                    # benchmarks
     pkgconf libxcb1-dev jq              # start-up and memory comparison
-    xvfb xdotool x11-utils imagemagick  # end-to-end tests, screenshots, icon checks
+    python3                             # the end-to-end harness (tests/e2e), Debian's own Python
+    xvfb xdotool x11-utils imagemagick  # end to end on X11: display, input, windows, pictures
+    openbox mutter                      # ... with a window manager: openbox, and GNOME's
     desktop-file-utils appstream        # desktop entry and metainfo validators
     man-db groff-base                   # manual page checks
-    ibus ibus-mozc mozc-server dbus-x11 # end-to-end tests with a Japanese input method:
+    ibus ibus-mozc mozc-server dbus-x11 # end to end with a Japanese input method:
     fcitx5 fcitx5-mozc fcitx5-frontend-qt6  # mozc under ibus and under fcitx5,
     xclip                               # reading back what a box holds
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi  # reading it as a screen reader does
-    procps                              # pgrep: ending the processes those sessions start
-    sway wtype grim                     # end-to-end test on Wayland (jq, imagemagick above)
+    orca                                # the screen reader itself
+    sway wtype grim                     # end to end on Wayland
 )
 package_packages=(
     dpkg-dev file                       # dpkg-shlibdeps for Depends, as CPack runs it
@@ -48,6 +50,7 @@ windows_packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools  # cross compiler
     ninja-build ccache dpkg-dev         # building Qt from Debian's source package
     wine wine64                         # running the Windows build and its tests
+    locales                             # a Japanese locale for Wine, as a Japanese Windows has
     nsis                                # the installer
     python3-pefile                      # reading the program's version record and flags
     unzip                               # checking the portable zip

@@ -1,9 +1,9 @@
 // The chart's title and summary are announced to assistive technology when
 // 決定 sets them and when 再計算 empties them. Qt passes accessibility events
 // on only while assistive technology listens, so this test runs on the X
-// platform inside a session with the accessibility bus
-// (tests/e2e/with_atspi_session.sh), with an update handler of its own in
-// place of the bus.
+// platform inside a session with the accessibility bus (the end-to-end
+// harness's X11 session: tests/e2e/e2e.py within x11), with an update
+// handler of its own in place of the bus.
 #include <QAccessible>
 #include <QtTest>
 
