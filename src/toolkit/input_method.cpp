@@ -113,9 +113,17 @@ bool CompositionGuardNeeded(const QString& platform, const QString& module) {
     //    measured: Qt's frontend commits the composition itself as well,
     //    then comes an empty update and nothing more. No copy: no guard,
     //    which could otherwise take a later identical commit for one.
-    //  - Windows: Qt commits a composition on a focus change and cancels it
-    //    in the input method, which sends nothing more; macOS likewise. No
-    //    guard there either, so it can never drop a commit on them.
+    //  - Windows: Qt's Windows input context commits a composition itself
+    //    on a focus change and then cancels it in the input method
+    //    (ImmNotifyIME CPS_CANCEL), which has nothing left to commit. Seen
+    //    so under Wine with fcitx5 and mozc over XIM (the end-to-end
+    //    journey ime.wine+fcitx5): no copy. Not measured on a real Windows.
+    //    No guard, so it can never drop a commit there.
+    //  - The guard is for ibus whatever its engine, but only mozc is known
+    //    to send the copy. With an engine that sends none, an armed guard
+    //    waits out kCopyWindowMs for nothing; an identical commit that
+    //    comes in that time from something that is neither a key nor a
+    //    click (an on-screen keyboard, a handwriting pad) is dropped too.
     // Qt's name for a module is the part of QT_IM_MODULE before any ':'.
     const bool linuxDesktop = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
     return linuxDesktop && module.section(u':', 0, 0).compare(QLatin1String("ibus"), Qt::CaseInsensitive) == 0;

@@ -24,7 +24,9 @@
 //    composition, any other commit) and within kCopyWindowMs;
 //  - a composition the input method commits itself (Enter, a candidate
 //    chosen, an on-screen keyboard, a handwriting pad) never arms it, so
-//    such a commit is never dropped, whatever comes after.
+//    such a commit is never taken for a copy of itself. Only while the
+//    guard is armed by Qt's own commit can a commit of the very same text
+//    from something that is neither a key nor a click be dropped.
 #pragma once
 
 #include <QElapsedTimer>
@@ -65,9 +67,9 @@ private:
 
 // Whether the guard is needed: only where the input method answers Qt's
 // own commit with a copy, which is Qt's ibus input context on X11 and
-// Wayland (see the .cpp for what was measured with ibus, fcitx5 and on
-// Windows). `platform` is Qt's platform name, `module` the input module Qt
-// was asked for (QT_IM_MODULE).
+// Wayland (see the .cpp for what was measured with ibus and fcitx5, and
+// seen of Qt's Windows input context under Wine). `platform` is Qt's
+// platform name, `module` the input module Qt was asked for (QT_IM_MODULE).
 bool CompositionGuardNeeded(const QString& platform, const QString& module);
 
 // Installs one guard on the application where CompositionGuardNeeded()
