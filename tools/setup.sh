@@ -28,6 +28,7 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libgmock-dev           # logic tests (Qt Test comes with qt6-base-dev)
+    ccache                              # builds in fresh folders reuse earlier objects
     libbenchmark-dev                    # benchmarks
     pkgconf libxcb1-dev jq              # start-up and memory comparison
     python3                             # the end-to-end harness (tests/e2e), Debian's own Python
