@@ -7,6 +7,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/platform.h"
+#include "support/text_pixels.h"
 #include "support/worked_example.h"
 #include "ui/picture_canvas.h"
 
@@ -74,11 +75,9 @@ private slots:
         QVERIFY(Is(image.pixel(847, 288), kRed));
         QVERIFY(Is(image.pixel(847, 344), kWhite));
         QVERIFY(Is(image.pixel(847, 415), kGreen));
-        // Part of a day number: bright pixels under the first grid line.
-        int bright = 0;
-        for (int y = 610; y < 626; ++y)
-            for (int x = 120; x < 136; ++x) bright += qBlue(image.pixel(x, y)) > 200 && qRed(image.pixel(x, y)) > 150;
-        QVERIFY(bright > 3);
+        // The day number 1 in bright white under the first grid line.
+        const int dayOne = testing_support::TextPixels(image, QRect(120, 610, 16, 16), kNavy, kWhite);
+        QVERIFY2(dayOne >= 8, qPrintable(QString("%1 pixels of white text under the first grid line").arg(dayOne)));
 
         // Hidden and shown again, the area still renders the chart.
         window.hide();

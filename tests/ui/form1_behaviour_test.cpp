@@ -7,6 +7,7 @@
 #include "toolkit/picture_box.h"
 #include "support/focus_frame.h"
 #include "support/form_testing.h"
+#include "support/text_pixels.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 
@@ -150,10 +151,11 @@ private slots:
         QVERIFY(ColourNear(chart, 120, 366, 368, qRgb(255, 255, 255)));  // v2 = -0.330
         QVERIFY(ColourNear(chart, 120, 461, 463, qRgb(0, 255, 0)));      // v3 = +0.618
         QVERIFY(ColourNear(chart, 740, 326, 328, qRgb(255, 0, 0)));      // v1(32) = -0.731
-        int bright = 0;  // the day number 1 under the first grid line
-        for (int y = 610; y < 626; ++y)
-            for (int x = 120; x < 136; ++x) bright += qGreen(chart.pixel(x, y)) > 160 && qBlue(chart.pixel(x, y)) > 160;
-        QVERIFY(bright > 3);
+        // The day number 1 in bright white under the first grid line, its
+        // top-left corner at 120,610: the text below y 610, none above it.
+        const int dayOne = testing_support::TextPixels(chart, QRect(120, 610, 16, 16), kNavy, qRgb(255, 255, 255));
+        QVERIFY2(dayOne >= 8, qPrintable(QString("%1 pixels of white text under the first grid line").arg(dayOne)));
+        QCOMPARE(testing_support::TextPixels(chart, QRect(121, 601, 19, 9), kNavy, qRgb(255, 255, 255)), 0);
 
         // 決定 is gone and the focus is on the chart, where Enter does nothing.
         QCOMPARE(QApplication::focusWidget(), W("Picture1"));

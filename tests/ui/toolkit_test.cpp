@@ -9,6 +9,7 @@
 #include "toolkit/form.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/platform.h"
+#include "support/text_pixels.h"
 
 namespace {
 
@@ -245,10 +246,8 @@ private slots:
         QCOMPARE(backing.pixel(5, 5), kNavy);
         // The printed number: white pixels near its top-left corner, none left
         // of it or above it.
-        int white = 0;
-        for (int y = 150; y < 166; ++y)
-            for (int x = 100; x < 120; ++x) white += qGreen(backing.pixel(x, y)) > 160;  // text is smoothed
-        QVERIFY(white > 3);
+        const int white = testing_support::TextPixels(backing, QRect(100, 150, 20, 16), kNavy, qRgb(255, 255, 255));
+        QVERIFY2(white >= 8, qPrintable(QString("%1 pixels of white text").arg(white)));
         for (int x = 90; x < 100; ++x) QCOMPARE(backing.pixel(x, 155), kNavy);
         QVERIFY(picture.CurrentX() > 100);  // moved on past the text
 
