@@ -7,7 +7,9 @@
 ; packaging/windows/CMakeLists.txt runs it (target windows_installer) with
 ; VERSION, VERSION_QUAD, APP_ID, PUBLISHER, STAGE (the program's folder),
 ; FILE_LISTS (the folder of install-files.nsh and uninstall-files.nsh),
-; ICON and OUTFILE defined.
+; ICON, SIDE_BITMAP and UNSIDE_BITMAP (the left strip of the installer's and
+; the uninstaller's welcome and finish pages, 164 × 314, painted by
+; tools/titlepic) and OUTFILE defined.
 
 Unicode true
 ; A 64-bit program, and a 64-bit installer for it.
@@ -22,6 +24,8 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP_ID}"
 
 Name "${PRODUCT}"
+; The line at the foot of every page, the uninstaller's as well.
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\Biorhythm"
@@ -39,14 +43,20 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${UNSIDE_BITMAP}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\biorhythm.exe"
 
+; Both begin and end on a page with the side picture.
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_WELCOME
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "Japanese"
 
 Function .onInit

@@ -7,6 +7,7 @@ journey on each of its platforms as a test of its own, e2e.JOURNEY.PLATFORM.
 import filecmp
 import os
 import re
+import struct
 import subprocess
 import time
 
@@ -227,6 +228,122 @@ def screenshots(ui):
     ui.decide()
     keep(main, "chart")
     ui.quit()
+
+
+@journey()
+def installer_pages(ui):
+    """The pictures of the installer's pages in docs/ (wine, with --setup
+    and --out): the installer's welcome, folder, progress and finish pages
+    and the uninstaller's welcome, confirmation and finish pages, walked
+    through with Enter as the Windows user would. Named
+    screenshot-installer-*.png. The welcome and finish pages must show
+    their side picture (assets/installer-side.bmp, uninstaller-side.bmp)
+    pixel for pixel in the window's top-left corner: unscaled, crisp."""
+    wine, work, out = ui.platform, ui.work, ui.artefacts["out"]
+    require(wine.windows_program and ui.scale == 1, "installer_pages runs on wine, unscaled")
+    sides = {who: bmp_rows(os.path.join(ROOT, "assets", f"{who}-side.bmp")) for who in ("installer", "uninstaller")}
+
+    def strip(picture, who):
+        """Whether the picture begins with the side picture at its top-left."""
+        rows = sides[who]
+        width = len(rows[0]) // 3
+        return picture.width >= width and picture.height >= len(rows) and all(
+            picture.rgb[3 * y * picture.width:3 * (y * picture.width + width)] == row for y, row in enumerate(rows))
+
+    def shoot(window):
+        return Picture.from_ppm(wine.shoot(window), 1)
+
+    def keep(picture, name):
+        path = os.path.join(out, f"screenshot-installer-{name}.png")
+        picture.save(path)
+        ui.log(f"wrote {path}")
+
+    def page(window, name, what, condition, seconds=20):
+        """The window's picture once it shows the page, kept as NAME.png in the work folder."""
+        shots = []
+
+        def taken():
+            shots.append(shoot(window))
+            return condition(shots[-1]) and shots[-1]
+        try:
+            picture = wait_for(what, taken, seconds=seconds, interval=0.2, tolerate=())
+        except Failure as failure:
+            last = shots[-1].keep(os.path.join(work, f"{name}.png")) if shots else "no picture"
+            raise Failure(f"{failure}: see {last}") from None
+        settle(0.8)                              # the page drawn to its end
+        return shoot(window)
+
+    def window_named(title, what):
+        window = wait_for(f"{what} (a window named {title})",
+                          lambda: max(wine.windows_named(title), key=lambda w: w.w * w.h, default=None), seconds=60)
+        wine.window_shown(window)
+        return window
+
+    # The installer.
+    setup = wine.session.spawn(["wine", ui.artefacts["setup"]], os.path.join(work, "setup.log"))
+    window = window_named("バイオリズム セットアップ", "the installer")
+    welcome = page(window, "welcome", "the welcome page with its picture", lambda p: strip(p, "installer"))
+    require(strip(welcome, "installer"), "the welcome page's picture is not the installer's side picture")
+    keep(welcome, "welcome")
+    wine.keys("Return")
+    folder_page = page(window, "directory", "the folder page", lambda p: not strip(p, "installer"))
+    keep(folder_page, "directory")
+    wine.keys("Return")
+    # Files are copied for a few seconds; the finish page follows by itself.
+    progress = []
+
+    def finished():
+        picture = shoot(window)
+        if strip(picture, "installer"):
+            return picture
+        if picture.rgb != folder_page.rgb:
+            progress.append(picture)
+        return None
+    wait_for("the finish page after the files", finished, seconds=120, interval=0.15, tolerate=())
+    require(progress, "no picture of the progress page between the folder page and the finish page")
+    keep(progress[len(progress) // 2], "progress")
+    finish = page(window, "finish", "the finish page with its picture", lambda p: strip(p, "installer"))
+    keep(finish, "finish")
+    installed = os.path.join(wine.profile(), "AppData", "Local", "Programs", "Biorhythm")
+    require(os.path.isfile(os.path.join(installed, "uninstall.exe")), f"no uninstall.exe in {installed}")
+    wine.keys("alt+r")                         # 「バイオリズム を実行」 off: the program is not started
+    settle(0.5)
+    wine.keys("Return")
+    wait_for("the installer's end", lambda: setup.poll() is not None, seconds=30)
+
+    # The uninstaller: it copies itself to %TEMP% and runs the copy.
+    wine.session.spawn(["wine", os.path.join(installed, "uninstall.exe")], os.path.join(work, "uninstall.log"))
+    window = window_named("バイオリズム アンインストール", "the uninstaller")
+    welcome = page(window, "uninstall-welcome", "the uninstaller's welcome page with its picture",
+                   lambda p: strip(p, "uninstaller"))
+    keep(welcome, "uninstall-welcome")
+    wine.keys("Return")
+    keep(page(window, "uninstall-confirm", "the confirmation page", lambda p: not strip(p, "uninstaller")),
+         "uninstall-confirm")
+    wine.keys("Return")
+    keep(page(window, "uninstall-finish", "the uninstaller's finish page with its picture",
+              lambda p: strip(p, "uninstaller"), seconds=60), "uninstall-finish")
+    require(not os.path.exists(os.path.join(installed, "biorhythm.exe")), "biorhythm.exe is left after the uninstall")
+    wine.keys("Return")
+    wait_for("the uninstaller's window to close", lambda: not wine.windows_named("バイオリズム アンインストール"),
+             seconds=30)
+
+
+def bmp_rows(path):
+    """A 24-bit bottom-up BMP's rows, top row first, each as RGB bytes."""
+    with open(path, "rb") as bmp:
+        data = bmp.read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    require(bits == 24 and height > 0, f"{path}: not a 24-bit bottom-up BMP")
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):
+        bgr = data[offset + y * stride:offset + y * stride + 3 * width]
+        rgb = bytearray(len(bgr))
+        rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
+        rows.append(bytes(rgb))
+    return rows
 
 
 # ---- Input methods --------------------------------------------------------------

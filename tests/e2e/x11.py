@@ -129,7 +129,15 @@ class X11(Platform):
         return App(process, log, tag)
 
     def windows(self, app):
-        ids = self.x(["xdotool", "search", "--onlyvisible", "--pid", str(app.pid)], check=False).split()
+        return self.windows_of(["--pid", str(app.pid)])
+
+    def windows_named(self, pattern):
+        """The visible windows whose title matches the pattern, whichever
+        program shows them (an uninstaller runs from a copy of itself)."""
+        return self.windows_of(["--name", pattern])
+
+    def windows_of(self, search):
+        ids = self.x(["xdotool", "search", "--onlyvisible", *search], check=False).split()
         found = []
         for wid in ids:
             # xwininfo's absolute corner is the client area's, also inside

@@ -5,8 +5,10 @@
 // leaves, and the caption strip along the bottom.  A fixed random seed keeps
 // the output byte-for-byte stable between runs.
 //
-// Usage: titlepic <out.bmp> [out.png]
+// Usage: titlepic [--installer-side side.bmp] [--uninstaller-side side.bmp]
+//                 [title.bmp [title.png]]
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFont>
 #include <QFontInfo>
@@ -141,38 +143,44 @@ void blurPlane(std::vector<float> &a, int w, int h, int r)
     }
 }
 
-// Renders whatever `draw` paints, keeps only its coverage, blurs it and
-// returns it tinted with `col` — used for shadows and ink bleed.
-QImage softLayer(const std::function<void(QPainter &)> &draw, int radius, const QColor &col)
+// Renders whatever `draw` paints on a canvas of `size`, keeps only its
+// coverage, blurs it and returns it tinted with `col` — used for shadows and
+// ink bleed.
+QImage softLayer(const std::function<void(QPainter &)> &draw, QSize size, int radius, const QColor &col)
 {
-    QImage m(W, H, QImage::Format_ARGB32_Premultiplied);
+    const int w = size.width(), h = size.height();
+    QImage m(w, h, QImage::Format_ARGB32_Premultiplied);
     m.fill(Qt::transparent);
     {
         QPainter p(&m);
         p.setRenderHint(QPainter::Antialiasing);
         draw(p);
     }
-    std::vector<float> a(W * H);
-    for (int y = 0; y < H; ++y) {
+    std::vector<float> a(w * h);
+    for (int y = 0; y < h; ++y) {
         auto *line = reinterpret_cast<const QRgb *>(m.constScanLine(y));
-        for (int x = 0; x < W; ++x)
-            a[y * W + x] = qAlpha(line[x]) / 255.0f;
+        for (int x = 0; x < w; ++x)
+            a[y * w + x] = qAlpha(line[x]) / 255.0f;
     }
-    blurPlane(a, W, H, radius);
-    QImage out(W, H, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < H; ++y) {
+    blurPlane(a, w, h, radius);
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < W; ++x) {
-            int al = std::clamp(int(a[y * W + x] * col.alpha() + 0.5f), 0, 255);
+        for (int x = 0; x < w; ++x) {
+            int al = std::clamp(int(a[y * w + x] * col.alpha() + 0.5f), 0, 255);
             line[x] = qRgba(col.red() * al / 255, col.green() * al / 255, col.blue() * al / 255, al);
         }
     }
     return out;
 }
 
+// The size of whatever `p` paints on.
+QSize canvas(const QPainter &p) { return QSize(p.device()->width(), p.device()->height()); }
+
 void dropShadow(QPainter &p, const QPainterPath &path, QPointF off, int radius, const QColor &col)
 {
-    QImage sh = softLayer([&](QPainter &q) { q.fillPath(path.translated(off), Qt::black); }, radius, col);
+    QImage sh = softLayer([&](QPainter &q) { q.fillPath(path.translated(off), Qt::black); }, canvas(p), radius,
+                          col);
     p.drawImage(0, 0, sh);
 }
 
@@ -424,15 +432,18 @@ void paintLeaf(QPainter &p, Rng &r, QPointF pos, double L, double angleDeg, int 
 // ---------------------------------------------------------------------------
 // Picture layers
 
-void paintGround(QPainter &p)
+// Navy, a little lighter in the middle and darker towards the corners.
+// `reach` is the radius of the vignette.
+void paintGround(QPainter &p, QSize size, double reach)
 {
-    p.fillRect(0, 0, W, H, QColor(0, 0, 128));
-    QRadialGradient v(QPointF(W / 2.0, H * 0.46), 560);
+    const int w = size.width(), h = size.height();
+    p.fillRect(0, 0, w, h, QColor(0, 0, 128));
+    QRadialGradient v(QPointF(w / 2.0, h * 0.46), reach);
     v.setColorAt(0.0, QColor(0, 0, 140));
     v.setColorAt(0.55, QColor(0, 0, 128));
     v.setColorAt(0.8, QColor(0, 0, 116));
     v.setColorAt(1.0, QColor(0, 0, 84));
-    p.fillRect(0, 0, W, H, v);
+    p.fillRect(0, 0, w, h, v);
 }
 
 QPainterPath paperShape(Rng &r)
@@ -670,7 +681,8 @@ void paintPoem(QPainter &p, Rng &r, const QPainterPath &paper)
         for (const auto &c : cols)
             writeColumn(sp, copy, brush, c, ink, inkAll);
     }
-    QImage halo = softLayer([&](QPainter &q) { q.fillPath(inkAll, Qt::black); }, 1, QColor(50, 36, 24, 90));
+    QImage halo = softLayer([&](QPainter &q) { q.fillPath(inkAll, Qt::black); }, QSize(W, H), 1,
+                            QColor(50, 36, 24, 90));
     p.save();
     p.setClipPath(paper);
     p.drawImage(1, 1, halo);
@@ -778,11 +790,11 @@ void paintCaption(QPainter &p)
     std::printf("caption  y 222..%.0f\n", y);
 }
 
-void paintFooter(QPainter &p)
+// The program's crest: a gold ring holding the three rhythm curves, centred
+// on `c` with radius `R` (20 in the title picture).
+void paintCrest(QPainter &p, QPointF c, double R)
 {
-    // crest: a ring holding the three rhythm curves
-    const QPointF c(36, 598);
-    const double R = 20;
+    const double k = R / 20;
     p.setPen(Qt::NoPen);
     QRadialGradient bg(c, R);
     bg.setColorAt(0, QColor(20, 40, 120));
@@ -790,30 +802,35 @@ void paintFooter(QPainter &p)
     p.setBrush(bg);
     p.drawEllipse(c, R, R);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(232, 196, 90), 2.4));
-    p.drawEllipse(c, R - 1.2, R - 1.2);
-    p.setPen(QPen(QColor(232, 196, 90), 0.8));
-    p.drawEllipse(c, R - 4.2, R - 4.2);
+    p.setPen(QPen(QColor(232, 196, 90), 2.4 * k));
+    p.drawEllipse(c, R - 1.2 * k, R - 1.2 * k);
+    p.setPen(QPen(QColor(232, 196, 90), 0.8 * k));
+    p.drawEllipse(c, R - 4.2 * k, R - 4.2 * k);
     p.save();
     QPainterPath clip;
-    clip.addEllipse(c, R - 5, R - 5);
+    clip.addEllipse(c, R - 5 * k, R - 5 * k);
     p.setClipPath(clip);
     const QColor wave[3] = {QColor(255, 80, 80), QColor(90, 220, 120), QColor(110, 200, 255)};
     const double period[3] = {23, 28, 33};
-    for (int k = 0; k < 3; ++k) {
+    for (int j = 0; j < 3; ++j) {
         QPainterPath w;
         for (int i = 0; i <= 40; ++i) {
             double x = c.x() - R + 2 * R * i / 40.0;
-            double y = c.y() - 9.0 * std::sin(2 * PI * (x - c.x()) * 28 / period[k] / 30.0 + k * 2.1);
+            double y = c.y() - 9.0 * k * std::sin(2 * PI * (x - c.x()) / k * 28 / period[j] / 30.0 + j * 2.1);
             if (i == 0)
                 w.moveTo(x, y);
             else
                 w.lineTo(x, y);
         }
-        p.setPen(QPen(wave[k], 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(wave[j], 1.5 * k, Qt::SolidLine, Qt::RoundCap));
         p.drawPath(w);
     }
     p.restore();
+}
+
+void paintFooter(QPainter &p)
+{
+    paintCrest(p, QPointF(36, 598), 20);
 
     // motto
     QFont f = pickFont(QStringLiteral("IPAGothic"), 17);
@@ -887,6 +904,49 @@ void paintLeaves(QPainter &p, Rng &r)
         paintLeaf(p, r, QPointF(l.x, l.y), l.size, l.angle, l.pal, l.lobes);
 }
 
+// ---------------------------------------------------------------------------
+// The installer's side pictures: the left strip of its welcome and finish
+// pages, 164 × 314 as NSIS's Modern UI lays them out. Only ground, leaves and
+// crest, nothing that needs a font; the page's own text stands beside them.
+
+const QSize kSide(164, 314);
+constexpr double kSideReach = 210; // the vignette reaches the corners as in the title
+
+struct PlacedLeaf {
+    double x, y, size, angle;
+    int pal, lobes;
+};
+
+// Leaves drifting down the strip, the larger ones at the top, and the crest
+// at the foot.
+void paintInstallerSide(QPainter &p, Rng &r)
+{
+    paintGround(p, kSide, kSideReach);
+    const PlacedLeaf leaves[] = {
+        {28, 40, 46, -28, 0, 7},  {134, 28, 36, 34, 3, 7},  {94, 98, 30, 62, 2, 7},
+        {22, 142, 24, -70, 4, 5}, {138, 160, 32, 110, 1, 7}, {62, 202, 28, 150, 0, 7},
+        {128, 232, 20, 200, 2, 5}, {30, 254, 22, 40, 3, 7},
+    };
+    for (const auto &l : leaves)
+        paintLeaf(p, r, QPointF(l.x, l.y), l.size, l.angle, l.pal, l.lobes);
+    paintCrest(p, QPointF(82, 286), 17);
+}
+
+// The same ground at the season's end: the crest at the top, one last leaf
+// falling and the rest lying at the foot.
+void paintUninstallerSide(QPainter &p, Rng &r)
+{
+    paintGround(p, kSide, kSideReach);
+    paintCrest(p, QPointF(82, 34), 17);
+    const PlacedLeaf leaves[] = {
+        {104, 150, 20, 132, 4, 7}, {30, 262, 28, 250, 1, 7},  {84, 284, 32, 196, 0, 7},
+        {140, 270, 26, 120, 3, 7}, {58, 300, 22, 80, 2, 5},   {118, 306, 24, 300, 4, 7},
+        {10, 306, 20, 170, 3, 7},  {156, 310, 18, 20, 2, 5},
+    };
+    for (const auto &l : leaves)
+        paintLeaf(p, r, QPointF(l.x, l.y), l.size, l.angle, l.pal, l.lobes);
+}
+
 bool writeBmp24(const QImage &img, const QString &path)
 {
     QImage src = img.convertToFormat(QImage::Format_RGB888);
@@ -931,40 +991,73 @@ bool writeBmp24(const QImage &img, const QString &path)
     return f.write(out) == out.size();
 }
 
+// Paints one picture on a canvas of `size`, each with its own fixed seed so
+// that it comes out the same whichever others are painted with it.
+QImage paintPicture(QSize size, std::uint32_t seed, const std::function<void(QPainter &, Rng &)> &draw)
+{
+    Rng rng(seed);
+    QImage img(size, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    draw(p, rng);
+    return img;
+}
+
+void paintTitlePicture(QPainter &p, Rng &rng)
+{
+    paintGround(p, QSize(W, H), 560);
+    QPainterPath paper = paperShape(rng);
+    paintPaper(p, rng, paper);
+    paintPoem(p, rng, paper);
+    paintLeaves(p, rng);
+    paintTitle(p);
+    paintCaption(p);
+    paintFooter(p);
+}
+
+bool save(const QImage &img, const QString &path)
+{
+    bool ok = path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ? writeBmp24(img, path)
+                                                                       : img.save(path, "PNG");
+    if (!ok)
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <out.bmp> [out.png]\n", argv[0]);
+    QCommandLineParser cl;
+    cl.setApplicationDescription(QStringLiteral("Paints the title picture and the installer's side pictures."));
+    cl.addHelpOption();
+    QCommandLineOption installer(QStringLiteral("installer-side"),
+                                 QStringLiteral("The installer's welcome and finish picture (164 x 314 BMP)."),
+                                 QStringLiteral("file"));
+    QCommandLineOption uninstaller(QStringLiteral("uninstaller-side"),
+                                   QStringLiteral("The uninstaller's welcome and finish picture (164 x 314 BMP)."),
+                                   QStringLiteral("file"));
+    cl.addOptions({installer, uninstaller});
+    cl.addPositionalArgument(QStringLiteral("title.bmp"), QStringLiteral("The title picture (764 x 629 BMP)."));
+    cl.addPositionalArgument(QStringLiteral("title.png"), QStringLiteral("A PNG copy of it."), QStringLiteral("[title.png]"));
+    cl.process(app);
+    const QStringList titleFiles = cl.positionalArguments();
+    if (titleFiles.size() > 2 || (titleFiles.isEmpty() && !cl.isSet(installer) && !cl.isSet(uninstaller))) {
+        std::fprintf(stderr, "%s", qPrintable(cl.helpText()));
         return 2;
     }
 
-    Rng rng(0x6d6f6d69u); // fixed seed: same picture every run
-    QImage img(W, H, QImage::Format_RGB32);
-    {
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-
-        paintGround(p);
-        QPainterPath paper = paperShape(rng);
-        paintPaper(p, rng, paper);
-        paintPoem(p, rng, paper);
-        paintLeaves(p, rng);
-        paintTitle(p);
-        paintCaption(p);
-        paintFooter(p);
+    if (!titleFiles.isEmpty()) {
+        QImage img = paintPicture(QSize(W, H), 0x6d6f6d69u, paintTitlePicture);
+        for (const QString &f : titleFiles)
+            if (!save(img, f))
+                return 1;
     }
-
-    if (!writeBmp24(img, QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (cl.isSet(installer) && !save(paintPicture(kSide, 0x6b6f7961u, paintInstallerSide), cl.value(installer)))
         return 1;
-    }
-    if (argc > 2 && !img.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+    if (cl.isSet(uninstaller) && !save(paintPicture(kSide, 0x6f636869u, paintUninstallerSide), cl.value(uninstaller)))
         return 1;
-    }
     return 0;
 }
