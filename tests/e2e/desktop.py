@@ -49,12 +49,6 @@ class App:
             self.status = self.process.returncode
         return self.status is None
 
-    def output(self):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as log:
-                return log.read()
-        except OSError:
-            return ""
 
 
 @dataclass(frozen=True)
@@ -150,6 +144,12 @@ class Platform:
 
     def clipboard(self):
         """The clipboard's text, or None."""
+        return None
+
+    def results_delivered(self, app):
+        """Where the platform's input method can lose a confirmed
+        composition before the program sees it: how many it has handed
+        the program so far. None where it cannot (wine.py says why)."""
         return None
 
     # ---- The screen -----------------------------------------------------------

@@ -130,16 +130,14 @@ class Orca:
         wait_for("Orca to say that the screen reader is on", lambda: "Screen reader on." in self.said(),
                  seconds=30, interval=0.3)
 
-    def text(self):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as log:
-                return log.read()
-        except OSError:
-            return ""
-
     def said(self):
         """Everything Orca has said so far, one utterance an item."""
-        return re.findall(r"SPEECH OUTPUT: '((?:[^'\\]|\\.)*)'", self.text())
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as log:
+                text = log.read()
+        except FileNotFoundError:
+            return []
+        return re.findall(r"SPEECH OUTPUT: '((?:[^'\\]|\\.)*)'", text)
 
     def stop(self):
         if self.process and self.process.poll() is None:
