@@ -406,7 +406,7 @@ def ime(ui):
 
     lost_by_platform = 0
     for entry, box in zip(("15", "12", "2005", "10"), layout.BOXES[2:]):
-        for attempt in range(3):
+        for attempt in range(5):
             delivered = ui.platform.results_delivered(ui.app)
             ui.type(entry)
             composing(box, f"composing-{box.name}")
@@ -418,7 +418,7 @@ def ime(ui):
             except Failure:
                 # Only a composition the platform's input method never
                 # handed over is typed again; one the program lost fails.
-                if delivered is None or ui.platform.results_delivered(ui.app) != delivered or attempt == 2:
+                if delivered is None or ui.platform.results_delivered(ui.app) != delivered or attempt == 4:
                     raise
                 lost_by_platform += 1
                 ui.log(f"the input method never handed over {entry!r} confirmed in {box.name} "
