@@ -110,11 +110,11 @@ def command_run(args):
     name = f"{args.journey}.{args.platform}"
     work = args.work or tempfile.mkdtemp(prefix=f"biorhythm-e2e-{name}-")
     os.makedirs(work, exist_ok=True)
+    os.chmod(work, 0o755)            # a session of another user's lives in it, or writes to it
     own = args.session is None
     session = start_session(args.platform, os.path.join(work, "session")) if own else Session.load(args.session)
     platform = make_platform(session, variant)
     if session.user:
-        os.chmod(work, 0o755)
         session.give(work)
     ui = UI(platform, os.path.abspath(args.program), work, name, dict(e.split("=", 1) for e in args.env))
     ui.artefacts = {"setup": args.setup, "zip": args.zip, "out": args.out}
