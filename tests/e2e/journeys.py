@@ -266,7 +266,7 @@ def installer_pages(ui):
             shots.append(shoot(window))
             return condition(shots[-1]) and shots[-1]
         try:
-            picture = wait_for(what, taken, seconds=seconds, interval=0.2, tolerate=())
+            wait_for(what, taken, seconds=seconds, interval=0.2, tolerate=())
         except Failure as failure:
             last = shots[-1].keep(os.path.join(work, f"{name}.png")) if shots else "no picture"
             raise Failure(f"{failure}: see {last}") from None
